@@ -1,0 +1,121 @@
+#include "key_stream.h"
+
+#include "rtc_random.h"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+
+namespace velmora {
+
+namespace {
+
+// A block holds whole password cycles and at least this many characters, so
+// that short passwords still give long runs of independent key lanes.
+constexpr std::size_t kMinBlock = 2048;
+
+struct Map {
+    std::uint32_t mul;
+    std::uint32_t add;
+};
+
+// first, then second.
+constexpr Map compose(Map first, Map second) {
+    return {second.mul * first.mul, second.mul * first.add + second.add};
+}
+
+// jumps[k]: k steps of the generator as one map, for every skip + 1.
+struct JumpTable {
+    std::array<Map, 257> jumps{};
+    constexpr JumpTable() {
+        jumps[0] = {1, 0};
+        for (std::size_t k = 1; k < jumps.size(); ++k) {
+            jumps[k] = compose(jumps[k - 1], {RtcRandom::kMultiplier, RtcRandom::kIncrement});
+        }
+    }
+};
+constexpr JumpTable kJumps;
+
+constexpr std::uint32_t applyMap(Map m, std::uint32_t state) {
+    return (m.mul * state + m.add) & RtcRandom::kMask;
+}
+
+// The keys of one block: key r comes from offsets[r] applied to the block's
+// first state. Each lane is independent, so this loop vectorises.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void fillKeys(const std::uint32_t* mul, const std::uint32_t* add, std::size_t count,
+              std::uint32_t start, std::uint8_t* keys) {
+    for (std::size_t r = 0; r < count; ++r) {
+        const std::uint32_t state = (mul[r] * start + add[r]) & RtcRandom::kMask;
+        keys[r] = static_cast<std::uint8_t>(((state * 255u) >> 24) + 1u);
+    }
+}
+
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void xorKeys(std::uint8_t* codes, const std::uint8_t* keys, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t code = codes[i];
+        const std::uint8_t mixed = static_cast<std::uint8_t>(code ^ keys[i]);
+        // A code equal to its key passes unchanged, so no output is ever 0.
+        codes[i] = mixed != 0 ? mixed : code;
+    }
+}
+
+} // namespace
+
+KeyStream::KeyStream(std::span<const std::uint8_t> passwordCodes)
+    : KeyStream(passwordCodes, stateAfterRestart()) {}
+
+KeyStream::KeyStream(std::span<const std::uint8_t> passwordCodes, std::uint32_t startState) {
+    const std::size_t n = passwordCodes.size();
+    if (n == 0) throw std::invalid_argument("KeyStream: empty password");
+
+    const std::size_t cycles = (kMinBlock + n - 1) / n;
+    const std::size_t block = cycles * n;
+
+    // After character i the password has been rotated right i + 1 times, so
+    // its first character is the (i mod n)-th from the end.
+    mul_.resize(block + 1);
+    add_.resize(block + 1);
+    Map m{1, 0};
+    for (std::size_t r = 0; r <= block; ++r) {
+        mul_[r] = m.mul;
+        add_[r] = m.add;
+        if (r == block) break;
+        const unsigned skip = passwordCodes[n - 1 - (r % n)];
+        m = compose(m, kJumps.jumps[skip + 1u]);
+    }
+    blockJump_ = {mul_[block], add_[block]};
+    keys_.resize(block);
+    blockStart_ = RtcRandom::step(startState & RtcRandom::kMask);
+    refillKeys();
+}
+
+void KeyStream::refillKeys() {
+    fillKeys(mul_.data(), add_.data(), keys_.size(), blockStart_, keys_.data());
+    position_ = 0;
+}
+
+void KeyStream::apply(std::span<std::uint8_t> codes) {
+    std::size_t done = 0;
+    while (done < codes.size()) {
+        if (position_ == keys_.size()) {
+            blockStart_ = applyMap({blockJump_.mul, blockJump_.add}, blockStart_);
+            refillKeys();
+        }
+        const std::size_t count = std::min(codes.size() - done, keys_.size() - position_);
+        xorKeys(codes.data() + done, keys_.data() + position_, count);
+        done += count;
+        position_ += count;
+    }
+}
+
+std::uint32_t KeyStream::generatorState() const {
+    return applyMap({mul_[position_], add_[position_]}, blockStart_);
+}
+
+} // namespace velmora

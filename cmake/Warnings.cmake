@@ -1,0 +1,10 @@
+# velmora_warnings(target): the project's warning set, errors when VELMORA_WERROR is on.
+function(velmora_warnings target)
+  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
+      -Wconversion -Wsign-conversion -Wnon-virtual-dtor -Wold-style-cast)
+    if(VELMORA_WERROR)
+      target_compile_options(${target} PRIVATE -Werror)
+    endif()
+  endif()
+endfunction()

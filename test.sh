@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds everything and runs every test.
+set -euo pipefail
+root="$(cd "$(dirname "$0")" && pwd)"
+cd "$root"
+
+scripts/ensure-packages.sh
+scripts/build.sh -DVELMORA_WERROR=ON
+
+ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+
+# Short fuzzing runs: built apart with clang, whose libFuzzer needs its own compiler.
+scripts/fuzz.sh "${VELMORA_FUZZ_SECONDS:-20}"
