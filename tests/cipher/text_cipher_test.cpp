@@ -217,3 +217,25 @@ TEST(TextCipherRefusals, RefusalLeavesTheGeneratorAlone) {
     refused(cryptTextReference(random, u"ok \u0100", u"pw"));
     EXPECT_EQ(random.state(), before);
 }
+
+TEST(TextCipherRefusals, BoundaryCharactersAnywhereInTheText) {
+    // Characters at the edges of the plain range, at the edges of the
+    // pieces the fast path works in.
+    const std::size_t positions[] = {0, 31, 32, 33, 8191, 8192, 8193, 9999};
+    for (std::size_t at : positions) {
+        for (char16_t bad : {char16_t{0x0000}, char16_t{0x0080}, char16_t{0x009F}, char16_t{0x0100},
+                             char16_t{0x00FF + 0x100}, char16_t{0xFFFF}, char16_t{0xDC00}}) {
+            std::u16string text(10000, u'x');
+            text[at] = bad;
+            const auto error = refused(cryptText(text, u"pw"));
+            EXPECT_EQ(error.offset, at) << std::hex << static_cast<unsigned>(bad) << " at " << std::dec << at;
+            EXPECT_EQ(error.kind, bad == 0 ? CipherError::Kind::NulInText : CipherError::Kind::UnmappableInText);
+        }
+        for (char16_t good : {char16_t{0x0001}, char16_t{0x007F}, char16_t{0x00A0}, char16_t{0x00FF},
+                              char16_t{0x20AC}, char16_t{0x0178}}) {
+            std::u16string text(10000, u'x');
+            text[at] = good;
+            EXPECT_EQ(ok(cryptText(text, u"pw")), reference(text, u"pw"));
+        }
+    }
+}
