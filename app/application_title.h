@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// "Velmora": the caption of every message box of the program.
+inline QString applicationTitle() { return QStringLiteral("Velmora"); }

@@ -1,0 +1,424 @@
+#include "lossless_text_box.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMimeData>
+#include <QPalette>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <array>
+
+// How the exact text is kept in the document.
+//
+// QTextDocument turns CR, LF, CRLF, U+2029, U+FDD0 and U+FDD1 into block
+// separators when text is inserted; every other 16-bit unit (NUL and lone
+// surrogates included) is stored as it is. So the document holds a stand-in
+// form of the exact text, converted one to one in both directions:
+//
+//   exact text            document
+//   CR LF                 U+2029, the block separator (what Enter inserts)
+//   LF alone              U+2028, shown as a line break
+//   CR alone              U+E00D
+//   U+2028                U+E01B U+FE00
+//   U+2029                U+E01B U+FE01
+//   U+E00D                U+E01B U+FE02
+//   U+E01B                U+E01B U+FE03
+//   U+FDD0                U+E01B U+FE04
+//   U+FDD1                U+E01B U+FE05
+//   anything else         itself
+//
+// U+E01B (private use) escapes the characters that would collide with a
+// stand-in or that the document cannot hold. The escaped character is named
+// by a variation selector: it takes no room on screen, and the pair is one
+// grapheme cluster, so the caret, mouse, word moves, line wrapping and Delete
+// never split it. Backspace, which Qt lets take a cluster apart, is handled
+// here. An escape not followed by one of the six selectors (it cannot arise
+// from this class, only from foreign edits of the document) reads as itself.
+//
+// Positions: a CRLF pair is one document position, so an exact position
+// between its CR and LF does not exist; a document position between an
+// escape and its selector does not exist either. Both are moved to the start
+// of their pair, except the end of a selection given by SelLength, which is
+// moved past the CRLF so that the selection covers what was asked for.
+
+namespace {
+
+constexpr char16_t kCrLf = 0x2029;  // QChar::ParagraphSeparator
+constexpr char16_t kLf = 0x2028;    // QChar::LineSeparator
+constexpr char16_t kCr = 0xE00D;
+constexpr char16_t kEscape = 0xE01B;
+constexpr char16_t kFirstSelector = 0xFE00;
+constexpr std::array<char16_t, 6> kEscaped = {0x2028, 0x2029, 0xE00D, 0xE01B, 0xFDD0, 0xFDD1};
+
+bool isSelector(char16_t c) {
+    return c >= kFirstSelector && c < kFirstSelector + kEscaped.size();
+}
+
+// The selector that names c, or 0 when c needs no escape.
+char16_t selectorFor(char16_t c) {
+    switch (c) {
+    case 0x2028: return kFirstSelector + 0;
+    case 0x2029: return kFirstSelector + 1;
+    case 0xE00D: return kFirstSelector + 2;
+    case 0xE01B: return kFirstSelector + 3;
+    case 0xFDD0: return kFirstSelector + 4;
+    case 0xFDD1: return kFirstSelector + 5;
+    default: return 0;
+    }
+}
+
+// True for the units whose stored form differs from themselves. Everything
+// below U+2028 except CR and LF is stored unchanged: the common case.
+bool storedAsOther(char16_t c) {
+    if (c < kLf) return c == u'\r' || c == u'\n';
+    return c == kLf || c == kCrLf || c == kCr || c == kEscape || c == 0xFDD0 || c == 0xFDD1;
+}
+
+bool anyStoredAsOther(const QString& s) {
+    return std::any_of(s.cbegin(), s.cend(), [](QChar c) { return storedAsOther(c.unicode()); });
+}
+
+bool isPairAt(const QChar* stored, qsizetype i, qsizetype n) {
+    return stored[i].unicode() == kEscape && i + 1 < n && isSelector(stored[i + 1].unicode());
+}
+
+// Number of exact characters that a stored span stands for. The span must
+// start and end outside escape pairs.
+qsizetype exactLengthOf(const QString& stored) {
+    const QChar* s = stored.constData();
+    const qsizetype n = stored.size();
+    qsizetype length = n;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < kLf) continue;
+        if (c == kCrLf) {
+            ++length;
+        } else if (isPairAt(s, i, n)) {
+            --length;
+            ++i;
+        }
+    }
+    return length;
+}
+
+// The document position reached by walking `count` exact characters forward
+// from document position `from`, stopping at the end. A count that ends
+// between the CR and LF of a pair stops before the pair, or after it when
+// roundUp is set.
+qsizetype walkExact(const QString& stored, qsizetype from, qsizetype count, bool roundUp) {
+    const QChar* s = stored.constData();
+    const qsizetype n = stored.size();
+    qsizetype i = from;
+    while (count > 0 && i < n) {
+        const char16_t c = s[i].unicode();
+        if (c == kCrLf) {
+            if (count == 1) return roundUp ? i + 1 : i;
+            count -= 2;
+            ++i;
+        } else {
+            --count;
+            i += isPairAt(s, i, n) ? 2 : 1;
+        }
+    }
+    return i;
+}
+
+bool isBackspace(const QKeyEvent* e) {
+    return (e->key() == Qt::Key_Backspace && !(e->modifiers() & ~Qt::ShiftModifier)) ||
+           e->matches(QKeySequence::Backspace);
+}
+
+// Whether the text control would insert the key's text as typed input
+// (mirrors its test for acceptable input).
+bool isTypedText(const QKeyEvent* e) {
+    const QString text = e->text();
+    if (text.isEmpty()) return false;
+    const QChar c = text.at(0);
+    if (c.category() == QChar::Other_Format) return true;
+    if (e->modifiers() == Qt::ControlModifier ||
+        e->modifiers() == (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    return c.isPrint() || c.category() == QChar::Other_PrivateUse || c == u'\t' ||
+           (c.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
+}
+
+}  // namespace
+
+LosslessTextBox::LosslessTextBox(QWidget* parent) : QPlainTextEdit(parent) {
+    applySelectionPalette();
+}
+
+QString LosslessTextBox::toDocumentForm(const QString& exact) {
+    const QChar* in = exact.constData();
+    const qsizetype n = exact.size();
+    qsizetype escapes = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i].unicode();
+        if (c >= kLf && selectorFor(c) != 0) ++escapes;
+    }
+    QString stored(n + escapes, Qt::Uninitialized);
+    QChar* out = stored.data();
+    QChar* o = out;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i].unicode();
+        if (!storedAsOther(c)) {
+            *o++ = QChar(c);
+        } else if (c == u'\r') {
+            if (i + 1 < n && in[i + 1].unicode() == u'\n') {
+                *o++ = QChar(kCrLf);
+                ++i;
+            } else {
+                *o++ = QChar(kCr);
+            }
+        } else if (c == u'\n') {
+            *o++ = QChar(kLf);
+        } else {
+            *o++ = QChar(kEscape);
+            *o++ = QChar(selectorFor(c));
+        }
+    }
+    stored.truncate(o - out);
+    return stored;
+}
+
+QString LosslessTextBox::fromDocumentForm(const QString& stored) {
+    const QChar* in = stored.constData();
+    const qsizetype n = stored.size();
+    QString exact(exactLengthOf(stored), Qt::Uninitialized);
+    QChar* out = exact.data();
+    QChar* o = out;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i].unicode();
+        if (c < kLf) {
+            *o++ = QChar(c);
+        } else if (c == kCrLf) {
+            *o++ = QChar(u'\r');
+            *o++ = QChar(u'\n');
+        } else if (c == kLf) {
+            *o++ = QChar(u'\n');
+        } else if (c == kCr) {
+            *o++ = QChar(u'\r');
+        } else if (isPairAt(in, i, n)) {
+            *o++ = QChar(kEscaped[in[i + 1].unicode() - kFirstSelector]);
+            ++i;
+        } else {
+            *o++ = QChar(c);
+        }
+    }
+    exact.truncate(o - out);
+    return exact;
+}
+
+QString LosslessTextBox::text() const {
+    return fromDocumentForm(document()->toRawText());
+}
+
+void LosslessTextBox::setText(const QString& text) {
+    // Like setPlainText: one replacement that cannot be undone, and the
+    // document counts as unmodified afterwards.
+    QTextDocument* doc = document();
+    const bool undoWasEnabled = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
+    QTextCursor cursor(doc);
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(toDocumentForm(text));
+    doc->setUndoRedoEnabled(undoWasEnabled);
+    doc->setModified(false);
+    setTextCursor(QTextCursor(doc));
+}
+
+QString LosslessTextBox::selText() const {
+    const QTextCursor cursor = exactCursor();
+    return fromDocumentForm(storedRange(cursor.selectionStart(), cursor.selectionEnd()));
+}
+
+void LosslessTextBox::setSelText(const QString& text) {
+    insertAtCursor(text);
+}
+
+int LosslessTextBox::selStart() const {
+    return static_cast<int>(exactLengthOf(storedRange(0, exactCursor().selectionStart())));
+}
+
+void LosslessTextBox::setSelStart(int start) {
+    const QString stored = document()->toRawText();
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(static_cast<int>(walkExact(stored, 0, std::max(start, 0), false)));
+    setTextCursor(cursor);
+}
+
+int LosslessTextBox::selLength() const {
+    const QTextCursor cursor = exactCursor();
+    return static_cast<int>(exactLengthOf(storedRange(cursor.selectionStart(), cursor.selectionEnd())));
+}
+
+void LosslessTextBox::setSelLength(int length) {
+    const QString stored = document()->toRawText();
+    QTextCursor cursor = exactCursor();
+    const int start = cursor.selectionStart();
+    cursor.setPosition(start);
+    cursor.setPosition(static_cast<int>(walkExact(stored, start, std::max(length, 0), true)),
+                       QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+bool LosslessTextBox::isClipboardKey(const QKeyEvent* e) {
+    return e->matches(QKeySequence::Copy) || e->matches(QKeySequence::Cut) ||
+           e->matches(QKeySequence::Paste);
+}
+
+bool LosslessTextBox::event(QEvent* e) {
+    // QPlainTextEdit claims the copy, cut and paste keys before shortcuts are
+    // looked up; leaving them unclaimed lets the window's actions have them.
+    if (e->type() == QEvent::ShortcutOverride && isClipboardKey(static_cast<QKeyEvent*>(e))) {
+        e->ignore();
+        return false;
+    }
+    return QPlainTextEdit::event(e);
+}
+
+void LosslessTextBox::keyPressEvent(QKeyEvent* e) {
+    if (isClipboardKey(e)) {
+        e->ignore();
+        return;
+    }
+    if (isReadOnly()) {
+        QPlainTextEdit::keyPressEvent(e);
+        return;
+    }
+    keepCursorOutOfPairs();
+
+    // Shift+Enter breaks the line the same way as Enter: with CRLF.
+    if (e->matches(QKeySequence::InsertLineSeparator)) {
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
+                        e->isAutoRepeat());
+        QPlainTextEdit::keyPressEvent(&enter);
+        e->setAccepted(enter.isAccepted());
+        return;
+    }
+
+    // Backspace after an escape pair removes the whole pair.
+    if (isBackspace(e)) {
+        QTextCursor cursor = textCursor();
+        const int pos = cursor.position();
+        const QTextDocument* doc = document();
+        if (!cursor.hasSelection() && pos >= 2 && isSelector(doc->characterAt(pos - 1).unicode()) &&
+            doc->characterAt(pos - 2).unicode() == kEscape) {
+            cursor.setPosition(pos - 2, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+            setTextCursor(cursor);
+            ensureCursorVisible();
+            e->accept();
+            return;
+        }
+    }
+
+    // Typed characters that have a stand-in go in through it.
+    if (isTypedText(e) && anyStoredAsOther(e->text())) {
+        insertAtCursor(e->text());
+        e->accept();
+        return;
+    }
+
+    QPlainTextEdit::keyPressEvent(e);
+}
+
+void LosslessTextBox::inputMethodEvent(QInputMethodEvent* e) {
+    if (!isReadOnly()) keepCursorOutOfPairs();
+    if (!anyStoredAsOther(e->commitString())) {
+        QPlainTextEdit::inputMethodEvent(e);
+        return;
+    }
+    QInputMethodEvent stored(e->preeditString(), e->attributes());
+    stored.setCommitString(toDocumentForm(e->commitString()), e->replacementStart(),
+                           e->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&stored);
+    e->setAccepted(stored.isAccepted());
+}
+
+void LosslessTextBox::changeEvent(QEvent* e) {
+    QPlainTextEdit::changeEvent(e);
+    if (e->type() == QEvent::PaletteChange && !adjustingPalette_) applySelectionPalette();
+}
+
+QMimeData* LosslessTextBox::createMimeDataFromSelection() const {
+    auto* mime = new QMimeData;
+    mime->setText(selText());
+    return mime;
+}
+
+bool LosslessTextBox::canInsertFromMimeData(const QMimeData* source) const {
+    return source != nullptr && source->hasText() && !source->text().isEmpty();
+}
+
+void LosslessTextBox::insertFromMimeData(const QMimeData* source) {
+    if (source == nullptr || isReadOnly() || !source->hasText()) return;
+    insertAtCursor(source->text());
+}
+
+// The document position, moved off the middle of an escape pair.
+int LosslessTextBox::outsidePair(int docPos) const {
+    const QTextDocument* doc = document();
+    if (docPos > 0 && doc->characterAt(docPos - 1).unicode() == kEscape &&
+        isSelector(doc->characterAt(docPos).unicode()))
+        return docPos - 1;
+    return docPos;
+}
+
+// The stored text between two document positions. QTextCursor::selectedText
+// looks each fragment up anew (one per paragraph at least), which is slow for
+// long ranges of many paragraphs; those are cut from one copy of the whole.
+QString LosslessTextBox::storedRange(int from, int to) const {
+    constexpr int kShortRange = 1 << 16;
+    if (to - from < kShortRange) {
+        QTextCursor range(document());
+        range.setPosition(from);
+        range.setPosition(to, QTextCursor::KeepAnchor);
+        return range.selectedText();
+    }
+    return document()->toRawText().mid(from, to - from);
+}
+
+// The text cursor with both ends outside escape pairs.
+QTextCursor LosslessTextBox::exactCursor() const {
+    QTextCursor cursor = textCursor();
+    const int anchor = outsidePair(cursor.anchor());
+    const int position = outsidePair(cursor.position());
+    if (anchor != cursor.anchor() || position != cursor.position()) {
+        cursor.setPosition(anchor);
+        cursor.setPosition(position, QTextCursor::KeepAnchor);
+    }
+    return cursor;
+}
+
+void LosslessTextBox::keepCursorOutOfPairs() {
+    const QTextCursor current = textCursor();
+    const QTextCursor cursor = exactCursor();
+    if (cursor.anchor() != current.anchor() || cursor.position() != current.position())
+        setTextCursor(cursor);
+}
+
+// Replaces the selection (or inserts at the caret) with exact text as one
+// undo step; the caret ends after the inserted text.
+void LosslessTextBox::insertAtCursor(const QString& exact) {
+    QTextCursor cursor = exactCursor();
+    cursor.insertText(toDocumentForm(exact));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+// The selection is shown only while the box has the focus: without it, the
+// selected text is drawn like the rest.
+void LosslessTextBox::applySelectionPalette() {
+    QPalette p = palette();
+    p.setBrush(QPalette::Inactive, QPalette::Highlight, p.brush(QPalette::Inactive, QPalette::Base));
+    p.setBrush(QPalette::Inactive, QPalette::HighlightedText,
+               p.brush(QPalette::Inactive, QPalette::Text));
+    if (p == palette()) return;
+    adjustingPalette_ = true;
+    setPalette(p);
+    adjustingPalette_ = false;
+}

@@ -1,0 +1,21 @@
+// Velmora: builds the window from its description and runs the event loop
+// until the window is closed.
+#include "form1.h"
+#include "qt_runtime_services.h"
+#include "swedish_translator.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION_TEXT));
+
+    SwedishTranslator swedish;
+    QApplication::installTranslator(&swedish);
+
+    QtRuntimeServices runtime;
+    Form1 form(runtime);
+    form.show();
+    return QApplication::exec();
+}

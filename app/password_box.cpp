@@ -1,0 +1,112 @@
+#include "password_box.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPointer>
+#include <QProxyStyle>
+
+namespace {
+
+// Qt's password character depends on the style; the box shows "*".
+class AsteriskStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
+
+bool isClipboardKey(const QKeyEvent* event) {
+    return event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut)
+        || event->matches(QKeySequence::Paste);
+}
+
+PasswordBox::PasswordBox(QWidget* parent) : QLineEdit(parent) {
+    auto* style = new AsteriskStyle();
+    style->setParent(this);
+    setStyle(style);
+    setEchoMode(QLineEdit::Password);
+    setMaxLength(32767 * 2);  // no limit of its own worth the name
+}
+
+void PasswordBox::setBackColor(const QColor& color) {
+    QPalette p = palette();
+    p.setColor(QPalette::Base, color);
+    setPalette(p);
+}
+
+QColor PasswordBox::backColor() const {
+    return palette().color(QPalette::Base);
+}
+
+bool PasswordBox::event(QEvent* event) {
+    // Leave the clipboard keys unclaimed so the window's shortcuts get them.
+    if (event->type() == QEvent::ShortcutOverride && isClipboardKey(static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
+void PasswordBox::keyPressEvent(QKeyEvent* event) {
+    if (isClipboardKey(event)) {
+        event->ignore();
+        return;
+    }
+    qint16 keyAscii = 0;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        keyAscii = 13;
+    } else if (event->text().size() == 1) {
+        keyAscii = static_cast<qint16>(event->text().at(0).unicode());
+    }
+    if (keyAscii != 0) {
+        const qint16 original = keyAscii;
+        QPointer<PasswordBox> alive(this);
+        emit keyPress(keyAscii);
+        if (!alive) return;
+        if (keyAscii == 0) return;
+        if (keyAscii != original) {
+            QKeyEvent changed(event->type(), 0, event->modifiers(), QString(QChar(static_cast<char16_t>(keyAscii))));
+            QLineEdit::keyPressEvent(&changed);
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void PasswordBox::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    emit gotFocus();
+}
+
+void PasswordBox::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    emit lostFocus();
+}
+
+void PasswordBox::contextMenuEvent(QContextMenuEvent* event) {
+    // The box's own menu: the usual editing commands without the ways to
+    // take the password out (no Cut, no Copy).
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool editable = !isReadOnly();
+    QAction* undoAction = menu->addAction(QStringLiteral("&Ångra"), this, &QLineEdit::undo);
+    undoAction->setEnabled(editable && isUndoAvailable());
+    QAction* redoAction = menu->addAction(QStringLiteral("&Gör om"), this, &QLineEdit::redo);
+    redoAction->setEnabled(editable && isRedoAvailable());
+    menu->addSeparator();
+    QAction* pasteAction = menu->addAction(QStringLiteral("&Klistra in"), this, &QLineEdit::paste);
+    pasteAction->setEnabled(editable);
+    QAction* deleteAction = menu->addAction(QStringLiteral("Ta bort"), this, [this] { del(); });
+    deleteAction->setEnabled(editable && hasSelectedText());
+    menu->addSeparator();
+    QAction* selectAllAction = menu->addAction(QStringLiteral("Markera allt"), this, &QLineEdit::selectAll);
+    selectAllAction->setEnabled(!text().isEmpty());
+    menu->popup(event->globalPos());
+}

@@ -1,0 +1,122 @@
+#include "app.h"
+
+#include "byte_stream.h"
+#include "command_line.h"
+#include "crypt_stream.h"
+#include "output_target.h"
+#include "password_source.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+namespace velmora::cli {
+
+namespace {
+
+// Every line of a message goes to standard error under the program's name.
+int report(const Failure& failure) {
+    std::string text;
+    std::size_t from = 0;
+    while (from <= failure.message.size()) {
+        auto to = failure.message.find('\n', from);
+        if (to == std::string::npos) to = failure.message.size();
+        text += "velmora-crypt: " + failure.message.substr(from, to - from) + "\n";
+        from = to + 1;
+    }
+    FdSink(STDERR_FILENO).write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    return static_cast<int>(failure.status);
+}
+
+int print(const std::string& text) {
+    const int error = FdSink(STDOUT_FILENO).write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    if (error != 0) return report(ioFailure("Kan inte skriva till standard ut", error));
+    return 0;
+}
+
+// Closes a descriptor this program opened when it goes out of scope.
+class OwnedFd {
+public:
+    explicit OwnedFd(int fd) : fd_(fd) {}
+    OwnedFd(const OwnedFd&) = delete;
+    OwnedFd& operator=(const OwnedFd&) = delete;
+    ~OwnedFd() {
+        if (fd_ > STDERR_FILENO) ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+std::string passwordSource(const Arguments& arguments) {
+    switch (arguments.passwordFrom) {
+    case Arguments::PasswordFrom::File: return "filen '" + arguments.passwordFile + "'";
+    case Arguments::PasswordFrom::Descriptor: return "fildeskriptor " + std::to_string(arguments.passwordFd);
+    case Arguments::PasswordFrom::Terminal: break;
+    }
+    return "terminalen";
+}
+
+std::variant<std::string, Failure> readPasswordLine(const Arguments& arguments) {
+    switch (arguments.passwordFrom) {
+    case Arguments::PasswordFrom::File: {
+        const OwnedFd file(::open(arguments.passwordFile.c_str(), O_RDONLY | O_CLOEXEC));
+        if (file.get() < 0) return ioFailure("Kan inte öppna lösenordsfilen '" + arguments.passwordFile + "'", errno);
+        return readFirstLine(file.get(), passwordSource(arguments));
+    }
+    case Arguments::PasswordFrom::Descriptor:
+        return readFirstLine(arguments.passwordFd, passwordSource(arguments));
+    case Arguments::PasswordFrom::Terminal:
+        break;
+    }
+    return readPasswordFromTerminal("Lösenord: ");
+}
+
+} // namespace
+
+int runVelmoraCrypt(std::span<const std::string_view> args) {
+    auto parsed = parseArguments(args);
+    if (const auto* failure = std::get_if<Failure>(&parsed)) return report(*failure);
+    const Arguments& arguments = std::get<Arguments>(parsed);
+    if (arguments.action == Arguments::Action::Help) return print(usageText());
+    if (arguments.action == Arguments::Action::Version) return print(versionText() + "\n");
+
+    // The input first: a missing file is reported before anyone is asked for a password.
+    const OwnedFd input(arguments.input ? ::open(arguments.input->c_str(), O_RDONLY | O_CLOEXEC) : STDIN_FILENO);
+    if (input.get() < 0) return report(ioFailure("Kan inte öppna '" + *arguments.input + "'", errno));
+
+    auto line = readPasswordLine(arguments);
+    if (const auto* failure = std::get_if<Failure>(&line)) return report(*failure);
+    auto codes = passwordCodes(std::get<std::string>(line), passwordSource(arguments));
+    wipe(std::get<std::string>(line));
+    if (const auto* failure = std::get_if<Failure>(&codes)) return report(*failure);
+    auto& password = std::get<std::vector<std::uint8_t>>(codes);
+
+    auto opened = OutputTarget::open(arguments.output);
+    if (const auto* failure = std::get_if<Failure>(&opened)) {
+        wipe(password);
+        return report(*failure);
+    }
+    OutputTarget& output = *std::get<std::unique_ptr<OutputTarget>>(opened);
+
+    FdSource source(input.get());
+    FdSink sink(output.fd());
+    StreamSettings settings;
+    settings.raw = arguments.raw;
+    StreamOutcome outcome = cryptStream(source, sink, password, settings);
+    wipe(password);
+    if (outcome.failure) {
+        output.discard();
+        if (output.isStandardOutput() && outcome.bytesWritten > 0
+            && outcome.failure->status == ExitStatus::BadUsageOrInput) {
+            outcome.failure->message += "\nDet som redan skrivits till standard ut är ofullständigt.";
+        }
+        return report(*outcome.failure);
+    }
+    if (const auto failure = output.commit()) return report(*failure);
+    return 0;
+}
+
+} // namespace velmora::cli

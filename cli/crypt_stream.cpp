@@ -1,0 +1,193 @@
+#include "crypt_stream.h"
+
+#include "cipher_error.h"
+#include "cp1252.h"
+#include "key_stream.h"
+#include "line_position.h"
+#include "utf8.h"
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+namespace velmora::cli {
+
+namespace {
+
+// Code lookup for the two ranges that hold every character of the code page,
+// U+0000..U+02FF and U+2000..U+213F, in one table; -1 marks a character
+// outside the code page, and the last entry stands for every other character.
+constexpr std::uint32_t kLowEnd = 0x300;
+constexpr std::uint32_t kPunctuationStart = 0x2000;
+constexpr std::uint32_t kPunctuationSize = 0x140;
+constexpr std::uint32_t kElsewhere = kLowEnd + kPunctuationSize;
+
+const std::array<std::int16_t, kElsewhere + 1> kCodes = [] {
+    std::array<std::int16_t, kElsewhere + 1> table;
+    table.fill(-1);
+    for (unsigned code = 0; code < 256; ++code) {
+        const char32_t ch = cp1252::toUnicode(static_cast<std::uint8_t>(code));
+        if (ch < kLowEnd) table[ch] = static_cast<std::int16_t>(code);
+        else if (ch - kPunctuationStart < kPunctuationSize) table[kLowEnd + ch - kPunctuationStart] = static_cast<std::int16_t>(code);
+    }
+    return table;
+}();
+
+inline int lookUpCode(char32_t ch) {
+    const std::uint32_t c = ch;
+    const std::uint32_t inPunctuation = c - kPunctuationStart;
+    const std::uint32_t index = c < kLowEnd ? c : inPunctuation < kPunctuationSize ? kLowEnd + inPunctuation : kElsewhere;
+    return kCodes[index];
+}
+
+} // namespace
+
+std::optional<std::uint8_t> codeOf(char32_t ch) {
+    const int code = lookUpCode(ch);
+    if (code < 0) return std::nullopt;
+    return static_cast<std::uint8_t>(code);
+}
+
+namespace {
+
+// Collects the codes of decoded characters; stops at the first the cipher
+// refuses.
+struct CodeCollector {
+    std::uint8_t* out;
+    std::size_t count = 0;
+    char32_t refusedCharacter = 0;   // U+0000 for NUL
+
+    bool ascii(const std::uint8_t* bytes, std::size_t n) {
+        if (n < 16) {   // short runs between other characters
+            for (std::size_t i = 0; i < n; ++i) {
+                if (bytes[i] == 0) return refuse(0);
+                out[count++] = bytes[i];
+            }
+            return true;
+        }
+        const void* nul = std::memchr(bytes, 0, n);
+        const std::size_t take = nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - bytes) : n;
+        std::memcpy(out + count, bytes, take);
+        count += take;
+        if (nul) return refuse(0);
+        return true;
+    }
+
+    bool codePoint(char32_t ch) {
+        const int code = lookUpCode(ch);
+        if (code <= 0) return refuse(ch);   // outside the code page, or NUL
+        out[count++] = static_cast<std::uint8_t>(code);
+        return true;
+    }
+
+    bool refuse(char32_t ch) {
+        refusedCharacter = ch;
+        return false;
+    }
+};
+
+// Output held back up to a limit, then written in large blocks.
+class HeldOutput {
+public:
+    HeldOutput(ByteSink& sink, std::size_t holdBytes, std::size_t largestPiece)
+        : sink_(sink), hold_(holdBytes), buffer_(holdBytes + largestPiece) {}
+
+    // Room for a piece of at most largestPiece bytes.
+    std::uint8_t* tail() { return buffer_.data() + used_; }
+
+    // The piece written into tail() is complete; returns 0 or errno.
+    int commit(std::size_t bytes) {
+        used_ += bytes;
+        return used_ >= hold_ ? flush() : 0;
+    }
+
+    int flush() {
+        if (used_ == 0) return 0;
+        const int error = sink_.write({buffer_.data(), used_});
+        written_ += used_;
+        used_ = 0;
+        return error;
+    }
+
+    std::uint64_t written() const { return written_; }
+
+private:
+    ByteSink& sink_;
+    std::size_t hold_;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t used_ = 0;
+    std::uint64_t written_ = 0;
+};
+
+} // namespace
+
+StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const std::uint8_t> passwordCodes,
+                          const StreamSettings& settings) {
+    const std::size_t chunk = settings.chunkBytes > 0 ? settings.chunkBytes : 1;
+    KeyStream keys(passwordCodes);
+    std::vector<std::uint8_t> input(chunk);
+    std::vector<std::uint8_t> codes(settings.raw ? 0 : chunk);
+    HeldOutput output(sink, settings.holdBytes, settings.raw ? chunk : 3 * chunk);
+    LinePosition position;
+    std::uint64_t charactersBefore = 0;
+    utf8::Decoder decoder(true);
+
+    const auto refuse = [&](CipherError::Kind kind, char32_t ch, std::span<const std::uint8_t> before) {
+        LinePosition at = position;
+        at.advance(before);
+        const CipherError error{kind, ch, static_cast<std::size_t>(charactersBefore + before.size()), at.line(),
+                                at.column()};
+        return StreamOutcome{badInput(error.message()), output.written()};
+    };
+    const auto invalidUtf8 = [&](const utf8::Error& error) {
+        return StreamOutcome{badInput("Texten är inte giltig UTF-8: " + std::string(utf8::faultText(error.fault))
+                                      + " vid byte " + std::to_string(error.offset) + " (räknat från 0)."),
+                             output.written()};
+    };
+    const auto writeFailed = [&](int error) {
+        return StreamOutcome{ioFailure("Kan inte skriva resultatet", error), output.written()};
+    };
+
+    for (;;) {
+        const auto got = source.read(input);
+        if (got.error != 0) return {ioFailure("Kan inte läsa texten", got.error), output.written()};
+        if (got.count == 0) break;
+        const std::span<std::uint8_t> piece(input.data(), got.count);
+
+        std::span<std::uint8_t> text;
+        if (settings.raw) {
+            if (const void* nul = std::memchr(piece.data(), 0, piece.size())) {
+                const auto at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - piece.data());
+                return refuse(CipherError::Kind::NulInText, 0, piece.first(at));
+            }
+            text = piece;
+        } else {
+            CodeCollector collector{codes.data()};
+            switch (decoder.feed(piece, collector)) {
+            case utf8::Decoder::Status::Ok: break;
+            case utf8::Decoder::Status::Invalid: return invalidUtf8(decoder.error());
+            case utf8::Decoder::Status::Stopped:
+                return refuse(collector.refusedCharacter == 0 ? CipherError::Kind::NulInText
+                                                              : CipherError::Kind::UnmappableInText,
+                              collector.refusedCharacter, {codes.data(), collector.count});
+            }
+            text = {codes.data(), collector.count};
+        }
+
+        position.advance(text);
+        charactersBefore += text.size();
+        keys.apply(text);
+        std::size_t bytes = text.size();
+        if (settings.raw) {
+            std::memcpy(output.tail(), text.data(), bytes);
+        } else {
+            bytes = utf8::encodeCodes(text, output.tail());
+        }
+        if (const int error = output.commit(bytes)) return writeFailed(error);
+    }
+    if (!settings.raw && decoder.finish() == utf8::Decoder::Status::Invalid) return invalidUtf8(decoder.error());
+    if (const int error = output.flush()) return writeFailed(error);
+    return {std::nullopt, output.written()};
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,9 @@
+#include "app.h"
+
+#include <string_view>
+#include <vector>
+
+int main(int argc, char** argv) {
+    const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    return velmora::cli::runVelmoraCrypt(args);
+}

@@ -1,0 +1,194 @@
+#include "password_source.h"
+
+#include "blanks.h"
+#include "cp1252.h"
+#include "text_cipher.h"
+#include "utf8.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace velmora::cli {
+
+namespace {
+
+// Reads to the first \n, or the end.
+struct LineRead {
+    std::string line;
+    int error = 0;
+    bool tooLong = false;
+};
+
+// waitMask: when given, the caller has blocked the signals it watches, and
+// each wait lets them in atomically (ppoll), so that a signal arriving just
+// before a read cannot leave the read waiting; the wait then ends with EINTR.
+LineRead readLine(int fd, const sigset_t* waitMask = nullptr) {
+    LineRead result;
+    for (;;) {
+        if (waitMask != nullptr) {
+            pollfd ready{fd, POLLIN, 0};
+            if (::ppoll(&ready, 1, nullptr, waitMask) < 0) {
+                result.error = errno;
+                break;
+            }
+        }
+        char c;
+        const ssize_t n = ::read(fd, &c, 1);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR && waitMask == nullptr) continue;
+            result.error = errno;
+            break;
+        }
+        if (c == '\n') {
+            if (!result.line.empty() && result.line.back() == '\r') result.line.pop_back();
+            break;
+        }
+        if (result.line.size() == kMaxPasswordLineBytes) {
+            result.tooLong = true;
+            break;
+        }
+        result.line += c;
+    }
+    return result;
+}
+
+struct Utf16Collector {
+    std::u16string text;
+    bool ascii(const std::uint8_t* bytes, std::size_t n) {
+        text.append(bytes, bytes + n);
+        return true;
+    }
+    bool codePoint(char32_t ch) {
+        if (ch < 0x10000) {
+            text += static_cast<char16_t>(ch);
+        } else {
+            text += static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10));
+            text += static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF));
+        }
+        return true;
+    }
+};
+
+std::string tooLongMessage(std::string_view source) {
+    return "Lösenordsraden från " + std::string(source) + " är längre än " + std::to_string(kMaxPasswordLineBytes)
+         + " byte.";
+}
+
+} // namespace
+
+std::variant<std::string, Failure> readFirstLine(int fd, std::string_view source) {
+    if (::fcntl(fd, F_GETFD) < 0) return badInput("Lösenordet kan inte läsas från " + std::string(source) + ": " + describeErrno(EBADF) + ".");
+    LineRead read = readLine(fd);
+    if (read.error != 0) return ioFailure("Kan inte läsa lösenordet från " + std::string(source), read.error);
+    if (read.tooLong) return badInput(tooLongMessage(source));
+    return std::move(read.line);
+}
+
+std::variant<std::vector<std::uint8_t>, Failure> passwordCodes(std::string_view utf8Line, std::string_view source) {
+    utf8::Decoder decoder(true);
+    Utf16Collector collector;
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(utf8Line.data()), utf8Line.size());
+    if (decoder.feed(bytes, collector) != utf8::Decoder::Status::Ok || decoder.finish() != utf8::Decoder::Status::Ok) {
+        return badInput("Lösenordet från " + std::string(source) + " är inte giltig UTF-8: "
+                        + std::string(utf8::faultText(decoder.error().fault)) + " vid byte "
+                        + std::to_string(decoder.error().offset) + " (räknat från 0).");
+    }
+    const std::u16string_view password = trimBlanks(collector.text);
+    if (const auto error = checkCipherInput(u"", password)) return badInput(error->message());
+
+    std::vector<std::uint8_t> codes;
+    codes.reserve(password.size());
+    for (const char16_t ch : password) codes.push_back(*cp1252::fromUnicode(ch));
+    std::fill(collector.text.begin(), collector.text.end(), u'\0');
+    return codes;
+}
+
+namespace {
+
+// Signals that would end or stop the program while the terminal is quiet.
+constexpr std::array<int, 7> kWatchedSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU};
+volatile sig_atomic_t gSignalSeen[NSIG];
+
+extern "C" void noteSignal(int signal) { gSignalSeen[signal] = 1; }
+
+} // namespace
+
+std::variant<std::string, Failure> readPasswordFromTerminal(std::string_view prompt) {
+    const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (tty < 0) {
+        return badInput("Det finns ingen terminal att fråga efter lösenordet på. "
+                        "Ange lösenordet med --password-file FIL eller --password-fd N.");
+    }
+    for (;;) {
+        for (const int s : kWatchedSignals) gSignalSeen[s] = 0;
+        sigset_t watched, unblocked;
+        sigemptyset(&watched);
+        for (const int s : kWatchedSignals) sigaddset(&watched, s);
+        ::sigprocmask(SIG_BLOCK, &watched, &unblocked);
+
+        std::array<struct sigaction, kWatchedSignals.size()> previous{};
+        struct sigaction catcher {};
+        catcher.sa_handler = noteSignal;
+        sigemptyset(&catcher.sa_mask);
+        catcher.sa_flags = 0;
+        for (std::size_t i = 0; i < kWatchedSignals.size(); ++i) {
+            ::sigaction(kWatchedSignals[i], &catcher, &previous[i]);
+            // A signal the program was told to ignore stays ignored.
+            if (previous[i].sa_handler == SIG_IGN) ::sigaction(kWatchedSignals[i], &previous[i], nullptr);
+        }
+
+        termios saved{};
+        const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
+        if (isTerminal) {
+            termios quiet = saved;
+            quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL);
+            quiet.c_lflag |= ICANON;
+            ::tcsetattr(tty, TCSAFLUSH, &quiet);
+        }
+        [[maybe_unused]] ssize_t ignored = ::write(tty, prompt.data(), prompt.size());
+        LineRead read = readLine(tty, &unblocked);
+        if (isTerminal) {
+            ::tcsetattr(tty, TCSAFLUSH, &saved);
+            ignored = ::write(tty, "\n", 1);
+        }
+        for (std::size_t i = 0; i < kWatchedSignals.size(); ++i) ::sigaction(kWatchedSignals[i], &previous[i], nullptr);
+        ::sigprocmask(SIG_SETMASK, &unblocked, nullptr);
+
+        // Now that the terminal is as it was, let each signal have its usual effect.
+        bool stopped = false;
+        for (const int s : kWatchedSignals) {
+            if (gSignalSeen[s] == 0) continue;
+            ::kill(::getpid(), s);
+            if (s == SIGTSTP || s == SIGTTIN || s == SIGTTOU) stopped = true;
+        }
+        if (stopped) {   // continued after a stop: ask again
+            wipe(read.line);
+            continue;
+        }
+        ::close(tty);
+        if (read.error != 0) return ioFailure("Kan inte läsa lösenordet från terminalen", read.error);
+        if (read.tooLong) return badInput(tooLongMessage("terminalen"));
+        return std::move(read.line);
+    }
+}
+
+void wipe(std::string& secret) {
+    volatile char* p = secret.data();
+    for (std::size_t i = 0; i < secret.size(); ++i) p[i] = 0;
+    secret.clear();
+}
+
+void wipe(std::vector<std::uint8_t>& secret) {
+    volatile std::uint8_t* p = secret.data();
+    for (std::size_t i = 0; i < secret.size(); ++i) p[i] = 0;
+    secret.clear();
+}
+
+} // namespace velmora::cli

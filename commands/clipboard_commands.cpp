@@ -1,0 +1,73 @@
+// The clipboard and selection commands: moving text between the clipboard
+// and txtClip, selecting all of it, bringing it into view. Every one ends
+// with the status line cleared.
+#include "form1.h"
+
+#include "lossless_text_box.h"
+#include "runtime_services.h"
+
+#include <QLabel>
+
+void Form1::mnuClip_Click() {
+    emit handlerEntered(QStringLiteral("mnuClip_Click"));
+    txtClip->setVisible(true);
+    Label3->setVisible(true);
+    txtClip->setFocus(Qt::OtherFocusReason);
+    Label4->setText(QString());
+}
+
+void Form1::mnuCopy_Click() {
+    emit handlerEntered(QStringLiteral("mnuCopy_Click"));
+    runtime_.clearClipboard();
+    const QString selection = txtClip->selText();
+    runtime_.setClipboardText(selection);
+    Label4->setText(QString());
+}
+
+void Form1::mnuCut_Click() {
+    emit handlerEntered(QStringLiteral("mnuCut_Click"));
+    runtime_.clearClipboard();
+    const QString selection = txtClip->selText();
+    runtime_.setClipboardText(selection);
+    txtClip->setSelText(QString());
+    Label4->setText(QString());
+}
+
+void Form1::mnuPaste_Click() {
+    emit handlerEntered(QStringLiteral("mnuPaste_Click"));
+    txtClip->setFocus(Qt::OtherFocusReason);
+    const QString text = runtime_.clipboardText();
+    txtClip->setText(text);
+    Label4->setText(QString());
+}
+
+void Form1::SSCommand1_Click() {
+    emit handlerEntered(QStringLiteral("SSCommand1_Click"));
+    mnuCopy_Click();
+    Label4->setText(QString());
+}
+
+// The steps of mnuCut_Click, in a body of their own.
+void Form1::SSCommand2_Click() {
+    emit handlerEntered(QStringLiteral("SSCommand2_Click"));
+    runtime_.clearClipboard();
+    const QString selection = txtClip->selText();
+    runtime_.setClipboardText(selection);
+    txtClip->setSelText(QString());
+    Label4->setText(QString());
+}
+
+void Form1::SSCommand3_Click() {
+    emit handlerEntered(QStringLiteral("SSCommand3_Click"));
+    mnuPaste_Click();
+    Label4->setText(QString());
+}
+
+void Form1::SSCommand4_Click() {
+    emit handlerEntered(QStringLiteral("SSCommand4_Click"));
+    const auto length = static_cast<int>(txtClip->text().size());
+    txtClip->setFocus(Qt::OtherFocusReason);
+    txtClip->setSelStart(0);
+    txtClip->setSelLength(length);
+    Label4->setText(QString());
+}

@@ -1,0 +1,85 @@
+// The encrypt/decrypt command: checks the selection and the password, warns,
+// restarts the generator and runs the cipher on the selection; the result
+// replaces the whole text of txtClip.
+#include "form1.h"
+
+#include "blanks.h"
+#include "crypt_refusal.h"
+#include "lossless_text_box.h"
+#include "password_box.h"
+#include "rtc_random.h"
+#include "runtime_services.h"
+#include "text_cipher.h"
+
+#include <QLabel>
+
+namespace {
+
+const QString kNoSelection = QStringLiteral("Du måste markera text");
+const QString kNoPassword = QStringLiteral("Du har glömt lösenord");
+const QString kWarning = QStringLiteral("Viktigt !!  Om du inte kommer ihåg\r\nLösenordet kan du aldrig Dekryptera ");
+const QString kDone = QStringLiteral("Kryptering / Dekryptering  Klar  OK");
+
+// Keeps the hourglass up for exactly as long as it lives.
+class BusyCursor {
+public:
+    explicit BusyCursor(RuntimeServices& runtime) : runtime_(runtime) {
+        runtime_.setMousePointer(RuntimeServices::Hourglass);
+    }
+    ~BusyCursor() { runtime_.setMousePointer(RuntimeServices::Default); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    RuntimeServices& runtime_;
+};
+
+} // namespace
+
+void Form1::cmdKryDekry_Click() {
+    emit handlerEntered(QStringLiteral("cmdKryDekry_Click"));
+
+    const QString selection = txtClip->selText();
+    if (selection.isEmpty()) {
+        runtime_.msgBox(this, kNoSelection, RuntimeServices::Information);
+        return;
+    }
+
+    // A password of blanks alone is empty once trimmed and would leave the
+    // cipher nothing to work with: it counts as forgotten.
+    const std::u16string typed = Text1->text().toStdU16String();
+    if (velmora::trimBlanks(typed).empty()) {
+        runtime_.msgBox(this, kNoPassword, RuntimeServices::Critical);
+        Text1->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+
+    // Characters the code page cannot carry would come back mangled: refuse
+    // before anything is promised or changed.
+    if (const auto refusal = cryptRefusal(txtClip->text(), txtClip->selStart(), selection, Text1->text())) {
+        runtime_.msgBox(this, *refusal, RuntimeServices::Critical);
+        return;
+    }
+
+    if (runtime_.msgBox(this, kWarning, RuntimeServices::Critical | RuntimeServices::OkCancel)
+        == RuntimeServices::Cancel) {
+        return;
+    }
+
+    runtime_.randomGenerator().next(-1.0f);
+    const std::u16string password(velmora::trimBlanks(Text1->text().toStdU16String()));
+    CryptText(selection, QString::fromStdU16String(password));
+}
+
+void Form1::CryptText(const QString& text, const QString& password) {
+    BusyCursor busy(runtime_);
+    auto result = velmora::cryptText(runtime_.randomGenerator(), text.toStdU16String(), password.toStdU16String());
+    if (const auto* error = std::get_if<velmora::CipherError>(&result)) {
+        // Checked before the warning; kept as a guard so nothing is ever
+        // half-done.
+        runtime_.msgBox(this, QString::fromStdString(error->message()), RuntimeServices::Critical);
+        return;
+    }
+    txtClip->setText(QString::fromStdU16String(std::get<std::u16string>(result)));
+    Label4->setText(kDone);
+}
