@@ -222,9 +222,15 @@ void LosslessTextBox::setText(const QString& text) {
     QTextDocument* doc = document();
     const bool undoWasEnabled = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false);
+    // Dropping the old blocks at once is far cheaper than deleting them
+    // through a cursor when the text is large.
+    doc->clear();
     QTextCursor cursor(doc);
-    cursor.select(QTextCursor::Document);
+    // Inside an edit block the cursor does not lay out the last paragraph
+    // to remember its x position: a long one costs tens of milliseconds.
+    cursor.beginEditBlock();
     cursor.insertText(toDocumentForm(text));
+    cursor.endEditBlock();
     doc->setUndoRedoEnabled(undoWasEnabled);
     doc->setModified(false);
     setTextCursor(QTextCursor(doc));
