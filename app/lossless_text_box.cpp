@@ -1,5 +1,7 @@
 #include "lossless_text_box.h"
 
+#include "clipboard_keys.h"
+
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -269,11 +271,6 @@ void LosslessTextBox::setSelLength(int length) {
     cursor.setPosition(static_cast<int>(walkExact(stored, start, std::max(length, 0), true)),
                        QTextCursor::KeepAnchor);
     setTextCursor(cursor);
-}
-
-bool LosslessTextBox::isClipboardKey(const QKeyEvent* e) {
-    return e->matches(QKeySequence::Copy) || e->matches(QKeySequence::Cut) ||
-           e->matches(QKeySequence::Paste);
 }
 
 bool LosslessTextBox::event(QEvent* e) {

@@ -56,7 +56,6 @@ private:
     using QPlainTextEdit::setPlainText;
     using QPlainTextEdit::toPlainText;
 
-    static bool isClipboardKey(const QKeyEvent* e);
     int outsidePair(int docPos) const;
     QString storedRange(int from, int to) const;
     QTextCursor exactCursor() const;

@@ -1,5 +1,7 @@
 #include "password_box.h"
 
+#include "clipboard_keys.h"
+
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -21,11 +23,6 @@ public:
 };
 
 } // namespace
-
-bool isClipboardKey(const QKeyEvent* event) {
-    return event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut)
-        || event->matches(QKeySequence::Paste);
-}
 
 PasswordBox::PasswordBox(QWidget* parent) : QLineEdit(parent) {
     auto* style = new AsteriskStyle();

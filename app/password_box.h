@@ -26,7 +26,3 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 };
-
-// True for the keys the window's clipboard menu owns (copy, cut, paste in
-// all their platform spellings).
-bool isClipboardKey(const QKeyEvent* event);

@@ -440,12 +440,9 @@ TEST_F(CommandsTest, ExitRightAfterARunAsksNothing) {
     form->txtClip->setText(QStringLiteral("okopierat resultat"));
     encryptAll(QStringLiteral("pw"));
     runtime.messageBoxes.clear();
-    QTimer::singleShot(0, form.get(), [this] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::AltModifier); });
-    QTimer failSafe;
-    failSafe.setSingleShot(true);
-    QObject::connect(&failSafe, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-    failSafe.start(5000);
-    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(eventLoopEndsAfter(form.get(), [] {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::AltModifier);
+    }));
     EXPECT_TRUE(runtime.messageBoxes.isEmpty());
     EXPECT_FALSE(form->isVisible());
 }

@@ -19,7 +19,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
+#include <functional>
 #include <memory>
+
+// Runs the program's event loop with action queued inside it; true when the
+// loop ended by itself rather than by the fail-safe.
+inline bool eventLoopEndsAfter(QObject* context, const std::function<void()>& action) {
+    QTimer::singleShot(0, context, action);
+    QTimer failSafe;
+    failSafe.setSingleShot(true);
+    QObject::connect(&failSafe, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    failSafe.start(5000);
+    return QApplication::exec() == 0;
+}
 
 // A shown, active Form1 on recording runtime services, with the handlers
 // it runs written down in order.
