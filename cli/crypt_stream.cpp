@@ -7,7 +7,12 @@
 #include "utf8.h"
 
 #include <array>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace velmora::cli {
@@ -119,6 +124,83 @@ private:
     std::uint64_t written_ = 0;
 };
 
+// Codes decoded from one read, on their way to the writer.
+struct Piece {
+    std::vector<std::uint8_t> codes;   // room for a whole read
+    std::size_t count = 0;             // how many of them are filled
+    std::span<std::uint8_t> filled() { return {codes.data(), count}; }
+};
+
+// Hands decoded pieces from the reading thread to the writing thread. A few
+// buffers go round between the two, so memory stays bounded.
+class PieceQueue {
+public:
+    PieceQueue(std::size_t buffers, std::size_t bytes) {
+        for (std::size_t i = 0; i < buffers; ++i) spare_.push_back(Piece{std::vector<std::uint8_t>(bytes), 0});
+    }
+
+    // A buffer to fill; nothing when the writer has given up.
+    std::optional<Piece> takeSpare() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !spare_.empty() || writerFailed_; });
+        if (writerFailed_) return std::nullopt;
+        auto buffer = std::move(spare_.back());
+        spare_.pop_back();
+        return buffer;
+    }
+
+    void push(Piece piece) {
+        {
+            std::lock_guard lock(mutex_);
+            filled_.push_back(std::move(piece));
+        }
+        changed_.notify_all();
+    }
+
+    // The next piece for the writer; nothing once the reader has closed the
+    // queue and every piece is taken.
+    std::optional<Piece> pop() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !filled_.empty() || closed_; });
+        if (filled_.empty()) return std::nullopt;
+        auto piece = std::move(filled_.front());
+        filled_.pop_front();
+        return piece;
+    }
+
+    void giveBack(Piece buffer) {
+        {
+            std::lock_guard lock(mutex_);
+            spare_.push_back(std::move(buffer));
+        }
+        changed_.notify_all();
+    }
+
+    void close() {
+        {
+            std::lock_guard lock(mutex_);
+            closed_ = true;
+        }
+        changed_.notify_all();
+    }
+
+    void writerFailed() {
+        {
+            std::lock_guard lock(mutex_);
+            writerFailed_ = true;
+        }
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Piece> spare_;
+    std::deque<Piece> filled_;
+    bool closed_ = false;
+    bool writerFailed_ = false;
+};
+
 } // namespace
 
 StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const std::uint8_t> passwordCodes,
@@ -126,67 +208,115 @@ StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const st
     const std::size_t chunk = settings.chunkBytes > 0 ? settings.chunkBytes : 1;
     KeyStream keys(passwordCodes);
     std::vector<std::uint8_t> input(chunk);
-    std::vector<std::uint8_t> codes(settings.raw ? 0 : chunk);
     HeldOutput output(sink, settings.holdBytes, settings.raw ? chunk : 3 * chunk);
     LinePosition position;
     std::uint64_t charactersBefore = 0;
     utf8::Decoder decoder(true);
+
+    // Two stages on two threads: this one reads and decodes, the writer
+    // applies the key stream, encodes and writes. The key stream does not
+    // depend on the text, so the writer needs nothing back from the reader.
+    PieceQueue queue(3, chunk);
+    int writeError = 0;
+    std::thread writer([&] {
+        while (auto piece = queue.pop()) {
+            const std::span<std::uint8_t> codes = piece->filled();
+            keys.apply(codes);
+            std::size_t bytes = codes.size();
+            if (settings.raw) {
+                std::memcpy(output.tail(), codes.data(), bytes);
+            } else {
+                bytes = utf8::encodeCodes(codes, output.tail());
+            }
+            if (const int error = output.commit(bytes)) {
+                writeError = error;
+                queue.writerFailed();
+                return;
+            }
+            queue.giveBack(std::move(*piece));
+        }
+    });
+    // Whichever way the run ends, the writer finishes the pieces handed to
+    // it and stops before the outcome (written bytes, write error) is read.
+    const auto finishWriter = [&] {
+        if (!writer.joinable()) return;
+        queue.close();
+        writer.join();
+    };
+    struct JoinWriter {
+        PieceQueue& queue;
+        std::thread& writer;
+        ~JoinWriter() {
+            if (!writer.joinable()) return;
+            queue.close();
+            writer.join();
+        }
+    } const joinOnExit{queue, writer};
+    const auto writeFailed = [&] {
+        finishWriter();
+        return StreamOutcome{ioFailure("Kan inte skriva resultatet", writeError), output.written()};
+    };
 
     const auto refuse = [&](CipherError::Kind kind, char32_t ch, std::span<const std::uint8_t> before) {
         LinePosition at = position;
         at.advance(before);
         const CipherError error{kind, ch, static_cast<std::size_t>(charactersBefore + before.size()), at.line(),
                                 at.column()};
+        finishWriter();
+        if (writeError != 0) return writeFailed();
         return StreamOutcome{badInput(error.message()), output.written()};
     };
     const auto invalidUtf8 = [&](const utf8::Error& error) {
+        finishWriter();
+        if (writeError != 0) return writeFailed();
         return StreamOutcome{badInput("Texten är inte giltig UTF-8: " + std::string(utf8::faultText(error.fault))
                                       + " vid byte " + std::to_string(error.offset) + " (räknat från 0)."),
                              output.written()};
     };
-    const auto writeFailed = [&](int error) {
-        return StreamOutcome{ioFailure("Kan inte skriva resultatet", error), output.written()};
-    };
-
     for (;;) {
         const auto got = source.read(input);
-        if (got.error != 0) return {ioFailure("Kan inte läsa texten", got.error), output.written()};
+        if (got.error != 0) {
+            finishWriter();
+            return {ioFailure("Kan inte läsa texten", got.error), output.written()};
+        }
         if (got.count == 0) break;
         const std::span<std::uint8_t> piece(input.data(), got.count);
 
-        std::span<std::uint8_t> text;
+        auto buffer = queue.takeSpare();
+        if (!buffer) return writeFailed();
+
+        std::size_t count = 0;
         if (settings.raw) {
             if (const void* nul = std::memchr(piece.data(), 0, piece.size())) {
                 const auto at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - piece.data());
                 return refuse(CipherError::Kind::NulInText, 0, piece.first(at));
             }
-            text = piece;
+            std::memcpy(buffer->codes.data(), piece.data(), piece.size());
+            count = piece.size();
         } else {
-            CodeCollector collector{codes.data()};
+            CodeCollector collector{buffer->codes.data()};
             switch (decoder.feed(piece, collector)) {
             case utf8::Decoder::Status::Ok: break;
             case utf8::Decoder::Status::Invalid: return invalidUtf8(decoder.error());
             case utf8::Decoder::Status::Stopped:
                 return refuse(collector.refusedCharacter == 0 ? CipherError::Kind::NulInText
                                                               : CipherError::Kind::UnmappableInText,
-                              collector.refusedCharacter, {codes.data(), collector.count});
+                              collector.refusedCharacter, {buffer->codes.data(), collector.count});
             }
-            text = {codes.data(), collector.count};
+            count = collector.count;
         }
-
-        position.advance(text);
-        charactersBefore += text.size();
-        keys.apply(text);
-        std::size_t bytes = text.size();
-        if (settings.raw) {
-            std::memcpy(output.tail(), text.data(), bytes);
-        } else {
-            bytes = utf8::encodeCodes(text, output.tail());
-        }
-        if (const int error = output.commit(bytes)) return writeFailed(error);
+        buffer->count = count;
+        position.advance(buffer->filled());
+        charactersBefore += count;
+        queue.push(std::move(*buffer));
     }
     if (!settings.raw && decoder.finish() == utf8::Decoder::Status::Invalid) return invalidUtf8(decoder.error());
-    if (const int error = output.flush()) return writeFailed(error);
+    finishWriter();
+    if (writeError != 0) return writeFailed();
+    if (const int error = output.flush()) {
+        writeError = error;
+        return writeFailed();
+    }
     return {std::nullopt, output.written()};
 }
 
