@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QProxyStyle>
 
+#include <limits>
+
 namespace {
 
 // Qt's password character depends on the style; the box shows "*".
@@ -29,7 +31,7 @@ PasswordBox::PasswordBox(QWidget* parent) : QLineEdit(parent) {
     style->setParent(this);
     setStyle(style);
     setEchoMode(QLineEdit::Password);
-    setMaxLength(32767 * 2);  // no limit of its own worth the name
+    setMaxLength(std::numeric_limits<int>::max());  // no limit of its own
 }
 
 void PasswordBox::setBackColor(const QColor& color) {

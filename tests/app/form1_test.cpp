@@ -339,3 +339,10 @@ TEST_F(Form1Test, ClosingTheWindowEndsTheEventLoopWithoutAHandler) {
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(takeHandlers().isEmpty());
 }
+
+TEST_F(Form1Test, PasswordBoxHasNoLengthLimitOfItsOwn) {
+    // Qt's line edit stops at 32767 characters unless told otherwise.
+    const QString longPassword(40000, QLatin1Char('k'));
+    form->Text1->setText(longPassword);
+    EXPECT_EQ(form->Text1->text(), longPassword);
+}
