@@ -221,6 +221,9 @@ StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const st
     std::thread writer([&] {
         while (auto piece = queue.pop()) {
             const std::span<std::uint8_t> codes = piece->filled();
+            // Lines are counted here, off the busier reading thread, on the
+            // codes before they are enciphered.
+            position.advance(codes);
             keys.apply(codes);
             std::size_t bytes = codes.size();
             if (settings.raw) {
@@ -258,12 +261,14 @@ StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const st
     };
 
     const auto refuse = [&](CipherError::Kind kind, char32_t ch, std::span<const std::uint8_t> before) {
+        // The writer has counted the lines of every piece handed to it once
+        // it has stopped.
+        finishWriter();
+        if (writeError != 0) return writeFailed();
         LinePosition at = position;
         at.advance(before);
         const CipherError error{kind, ch, static_cast<std::size_t>(charactersBefore + before.size()), at.line(),
                                 at.column()};
-        finishWriter();
-        if (writeError != 0) return writeFailed();
         return StreamOutcome{badInput(error.message()), output.written()};
     };
     const auto invalidUtf8 = [&](const utf8::Error& error) {
@@ -306,7 +311,6 @@ StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const st
             count = collector.count;
         }
         buffer->count = count;
-        position.advance(buffer->filled());
         charactersBefore += count;
         queue.push(std::move(*buffer));
     }
