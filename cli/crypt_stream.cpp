@@ -150,11 +150,7 @@ public:
     }
 
     void push(Piece piece) {
-        {
-            std::lock_guard lock(mutex_);
-            filled_.push_back(std::move(piece));
-        }
-        changed_.notify_all();
+        change([&] { filled_.push_back(std::move(piece)); });
     }
 
     // The next piece for the writer; nothing once the reader has closed the
@@ -169,30 +165,28 @@ public:
     }
 
     void giveBack(Piece buffer) {
-        {
-            std::lock_guard lock(mutex_);
-            spare_.push_back(std::move(buffer));
-        }
-        changed_.notify_all();
+        change([&] { spare_.push_back(std::move(buffer)); });
     }
 
     void close() {
-        {
-            std::lock_guard lock(mutex_);
-            closed_ = true;
-        }
-        changed_.notify_all();
+        change([&] { closed_ = true; });
     }
 
     void writerFailed() {
+        change([&] { writerFailed_ = true; });
+    }
+
+private:
+    // Changes the shared state under the lock, then wakes whoever waits.
+    template <class Change>
+    void change(Change apply) {
         {
             std::lock_guard lock(mutex_);
-            writerFailed_ = true;
+            apply();
         }
         changed_.notify_all();
     }
 
-private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Piece> spare_;
