@@ -46,22 +46,17 @@ std::optional<CipherError> toCodes(std::u16string_view text, bool isPassword, st
         const std::size_t count = std::min(kRun, text.size() - run);
         if (narrowPlain(text.data() + run, count, out + run)) continue;
         for (std::size_t i = run; i < run + count; ++i) {
-            const char16_t c = text[i];
-            std::uint8_t code;
-            if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-                code = static_cast<std::uint8_t>(c);
-            } else if (auto mapped = cp1252::fromUnicode(c)) {
-                code = *mapped;
-            } else {
+            const auto code = cp1252::fromUnicode(text[i]);
+            if (!code) {
                 return offence(isPassword ? CipherError::Kind::UnmappableInPassword
                                           : CipherError::Kind::UnmappableInText,
                                text, i);
             }
-            if (code == 0) {
+            if (*code == 0) {
                 return offence(isPassword ? CipherError::Kind::NulInPassword : CipherError::Kind::NulInText,
                                text, i);
             }
-            out[i] = code;
+            out[i] = *code;
         }
     }
     return std::nullopt;
@@ -73,14 +68,12 @@ std::optional<CipherError> checkPassword(std::u16string_view password, std::vect
     return toCodes(password, true, codes.data());
 }
 
-const std::array<char16_t, 256>& unicodeTable() {
-    static const std::array<char16_t, 256> table = [] {
-        std::array<char16_t, 256> t{};
-        for (unsigned code = 0; code < 256; ++code) t[code] = cp1252::toUnicode(static_cast<std::uint8_t>(code));
-        return t;
-    }();
+// The character of every code, for the widening loop.
+constexpr auto kUnicode = [] {
+    std::array<char16_t, 256> table{};
+    for (unsigned code = 0; code < 256; ++code) table[code] = cp1252::toUnicode(static_cast<std::uint8_t>(code));
     return table;
-}
+}();
 
 // Characters per piece: the codes of a piece stay in the first-level cache.
 constexpr std::size_t kPiece = 8192;
@@ -109,7 +102,6 @@ CryptResult cryptText(RtcRandom& random, std::u16string_view text, std::u16strin
     if (auto error = checkPassword(password, passwordCodes)) return *error;
 
     KeyStream stream(passwordCodes, random.state());
-    const auto& toUnicode = unicodeTable();
     // Built piece by piece from a buffer that stays in the cache: cheaper
     // than clearing a whole result first and writing it a second time.
     std::u16string result;
@@ -120,7 +112,7 @@ CryptResult cryptText(RtcRandom& random, std::u16string_view text, std::u16strin
         const auto piece = text.substr(at, kPiece);
         if (auto error = toCodes(piece, false, codes.data())) return offence(error->kind, text, at + error->offset);
         stream.apply(std::span(codes.data(), piece.size()));
-        for (std::size_t i = 0; i < piece.size(); ++i) characters[i] = toUnicode[codes[i]];
+        for (std::size_t i = 0; i < piece.size(); ++i) characters[i] = kUnicode[codes[i]];
         result.append(characters.data(), piece.size());
     }
     random.setState(stream.generatorState());

@@ -6,7 +6,6 @@
 #include "line_position.h"
 #include "utf8.h"
 
-#include <array>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -16,42 +15,6 @@
 #include <vector>
 
 namespace velmora::cli {
-
-namespace {
-
-// Code lookup for the two ranges that hold every character of the code page,
-// U+0000..U+02FF and U+2000..U+213F, in one table; -1 marks a character
-// outside the code page, and the last entry stands for every other character.
-constexpr std::uint32_t kLowEnd = 0x300;
-constexpr std::uint32_t kPunctuationStart = 0x2000;
-constexpr std::uint32_t kPunctuationSize = 0x140;
-constexpr std::uint32_t kElsewhere = kLowEnd + kPunctuationSize;
-
-const std::array<std::int16_t, kElsewhere + 1> kCodes = [] {
-    std::array<std::int16_t, kElsewhere + 1> table;
-    table.fill(-1);
-    for (unsigned code = 0; code < 256; ++code) {
-        const char32_t ch = cp1252::toUnicode(static_cast<std::uint8_t>(code));
-        if (ch < kLowEnd) table[ch] = static_cast<std::int16_t>(code);
-        else if (ch - kPunctuationStart < kPunctuationSize) table[kLowEnd + ch - kPunctuationStart] = static_cast<std::int16_t>(code);
-    }
-    return table;
-}();
-
-inline int lookUpCode(char32_t ch) {
-    const std::uint32_t c = ch;
-    const std::uint32_t inPunctuation = c - kPunctuationStart;
-    const std::uint32_t index = c < kLowEnd ? c : inPunctuation < kPunctuationSize ? kLowEnd + inPunctuation : kElsewhere;
-    return kCodes[index];
-}
-
-} // namespace
-
-std::optional<std::uint8_t> codeOf(char32_t ch) {
-    const int code = lookUpCode(ch);
-    if (code < 0) return std::nullopt;
-    return static_cast<std::uint8_t>(code);
-}
 
 namespace {
 
@@ -79,9 +42,9 @@ struct CodeCollector {
     }
 
     bool codePoint(char32_t ch) {
-        const int code = lookUpCode(ch);
-        if (code <= 0) return refuse(ch);   // outside the code page, or NUL
-        out[count++] = static_cast<std::uint8_t>(code);
+        const auto code = cp1252::fromUnicode(ch);
+        if (!code || *code == 0) return refuse(ch);   // outside the code page, or NUL
+        out[count++] = *code;
         return true;
     }
 

@@ -30,8 +30,4 @@ struct StreamOutcome {
 StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const std::uint8_t> passwordCodes,
                           const StreamSettings& settings);
 
-// The Windows-1252 code of a character, or nothing: the table lookup the
-// run uses for every character outside ASCII.
-std::optional<std::uint8_t> codeOf(char32_t ch);
-
 } // namespace velmora::cli

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
 #include <set>
 
 namespace cp1252 = velmora::cp1252;
@@ -15,6 +17,22 @@ TEST(Cp1252, EveryCodeIsADistinctCharacterAndComesBack) {
         ASSERT_TRUE(back.has_value()) << "code " << code;
         EXPECT_EQ(*back, code);
     }
+}
+
+TEST(Cp1252, EveryCodePointLooksUpAsTheCodePageSays) {
+    // The expectation comes from the code-to-character direction alone.
+    std::map<char32_t, std::uint8_t> inverse;
+    for (unsigned code = 0; code < 256; ++code) {
+        inverse[cp1252::toUnicode(static_cast<std::uint8_t>(code))] = static_cast<std::uint8_t>(code);
+    }
+    for (char32_t ch = 0; ch <= 0x10FFFF; ++ch) {
+        const auto found = inverse.find(ch);
+        const std::optional<std::uint8_t> expected =
+            found == inverse.end() ? std::nullopt : std::optional<std::uint8_t>(found->second);
+        ASSERT_EQ(cp1252::fromUnicode(ch), expected) << std::hex << static_cast<std::uint32_t>(ch);
+    }
+    EXPECT_FALSE(cp1252::fromUnicode(0x110000).has_value());
+    EXPECT_FALSE(cp1252::fromUnicode(0xFFFFFFFF).has_value());
 }
 
 TEST(Cp1252, WesternLettersAndSymbols) {

@@ -1,5 +1,4 @@
 #include "command_line.h"
-#include "cp1252.h"
 #include "crypt_stream.h"
 #include "line_position.h"
 #include "password_source.h"
@@ -96,11 +95,6 @@ TEST(CryptStream, AgreesWithTheWholeTextCipherHoweverCut) {
             }
         }
     }
-}
-
-TEST(CryptStream, CodeLookupAgreesWithTheCodePage) {
-    for (char32_t ch = 0; ch < 0x30000; ++ch) ASSERT_EQ(codeOf(ch), velmora::cp1252::fromUnicode(ch)) << static_cast<std::uint32_t>(ch);
-    EXPECT_EQ(codeOf(0x10FFFF), std::nullopt);
 }
 
 TEST(CryptStream, InvalidUtf8IsReportedAtItsStreamOffset) {
