@@ -10,6 +10,7 @@
 #include "rtc_random.h"
 #include "runtime_services.h"
 #include "text_cipher.h"
+#include "utf16_view.h"
 
 #include <QLabel>
 
@@ -47,8 +48,7 @@ void Form1::cmdKryDekry_Click() {
 
     // A password of blanks alone is empty once trimmed and would leave the
     // cipher nothing to work with: it counts as forgotten.
-    const std::u16string typed = Text1->text().toStdU16String();
-    if (velmora::trimBlanks(typed).empty()) {
+    if (velmora::trimBlanks(utf16View(Text1->text())).empty()) {
         runtime_.msgBox(this, kNoPassword, RuntimeServices::Critical);
         Text1->setFocus(Qt::OtherFocusReason);
         return;
@@ -56,7 +56,8 @@ void Form1::cmdKryDekry_Click() {
 
     // Characters the code page cannot carry would come back mangled: refuse
     // before anything is promised or changed.
-    if (const auto refusal = cryptRefusal(txtClip->text(), txtClip->selStart(), selection, Text1->text())) {
+    const auto textBeforeSelection = [this] { return txtClip->text().left(txtClip->selStart()); };
+    if (const auto refusal = cryptRefusal(selection, Text1->text(), textBeforeSelection)) {
         runtime_.msgBox(this, *refusal, RuntimeServices::Critical);
         return;
     }
@@ -67,13 +68,14 @@ void Form1::cmdKryDekry_Click() {
     }
 
     runtime_.randomGenerator().next(-1.0f);
-    const std::u16string password(velmora::trimBlanks(Text1->text().toStdU16String()));
-    CryptText(selection, QString::fromStdU16String(password));
+    const QString typed = Text1->text();
+    const std::u16string_view password = velmora::trimBlanks(utf16View(typed));
+    CryptText(selection, QString::fromUtf16(password.data(), static_cast<qsizetype>(password.size())));
 }
 
 void Form1::CryptText(const QString& text, const QString& password) {
     BusyCursor busy(runtime_);
-    auto result = velmora::cryptText(runtime_.randomGenerator(), text.toStdU16String(), password.toStdU16String());
+    auto result = velmora::cryptText(runtime_.randomGenerator(), utf16View(text), utf16View(password));
     if (const auto* error = std::get_if<velmora::CipherError>(&result)) {
         // Checked before the warning; kept as a guard so nothing is ever
         // half-done.
