@@ -69,6 +69,7 @@ private:
     void buildMenus();
     void wireEvents();
     void CryptText(const QString& text, const QString& password);
+    void copySelectionToClipboard();
 
     RuntimeServices& runtime_;
 };

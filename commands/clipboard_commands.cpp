@@ -8,6 +8,14 @@
 
 #include <QLabel>
 
+// Empties the clipboard, then hands it the selection of txtClip (the empty
+// text when nothing is selected).
+void Form1::copySelectionToClipboard() {
+    runtime_.clearClipboard();
+    const QString selection = txtClip->selText();
+    runtime_.setClipboardText(selection);
+}
+
 void Form1::mnuClip_Click() {
     emit handlerEntered(QStringLiteral("mnuClip_Click"));
     txtClip->setVisible(true);
@@ -18,17 +26,13 @@ void Form1::mnuClip_Click() {
 
 void Form1::mnuCopy_Click() {
     emit handlerEntered(QStringLiteral("mnuCopy_Click"));
-    runtime_.clearClipboard();
-    const QString selection = txtClip->selText();
-    runtime_.setClipboardText(selection);
+    copySelectionToClipboard();
     Label4->setText(QString());
 }
 
 void Form1::mnuCut_Click() {
     emit handlerEntered(QStringLiteral("mnuCut_Click"));
-    runtime_.clearClipboard();
-    const QString selection = txtClip->selText();
-    runtime_.setClipboardText(selection);
+    copySelectionToClipboard();
     txtClip->setSelText(QString());
     Label4->setText(QString());
 }
@@ -47,12 +51,10 @@ void Form1::SSCommand1_Click() {
     Label4->setText(QString());
 }
 
-// The steps of mnuCut_Click, in a body of their own.
+// The steps of mnuCut_Click, in a body of its own rather than a call.
 void Form1::SSCommand2_Click() {
     emit handlerEntered(QStringLiteral("SSCommand2_Click"));
-    runtime_.clearClipboard();
-    const QString selection = txtClip->selText();
-    runtime_.setClipboardText(selection);
+    copySelectionToClipboard();
     txtClip->setSelText(QString());
     Label4->setText(QString());
 }
