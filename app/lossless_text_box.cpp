@@ -61,22 +61,16 @@ bool isSelector(char16_t c) {
 
 // The selector that names c, or 0 when c needs no escape.
 char16_t selectorFor(char16_t c) {
-    switch (c) {
-    case 0x2028: return kFirstSelector + 0;
-    case 0x2029: return kFirstSelector + 1;
-    case 0xE00D: return kFirstSelector + 2;
-    case 0xE01B: return kFirstSelector + 3;
-    case 0xFDD0: return kFirstSelector + 4;
-    case 0xFDD1: return kFirstSelector + 5;
-    default: return 0;
-    }
+    const auto found = std::find(kEscaped.begin(), kEscaped.end(), c);
+    if (found == kEscaped.end()) return 0;
+    return static_cast<char16_t>(kFirstSelector + (found - kEscaped.begin()));
 }
 
 // True for the units whose stored form differs from themselves. Everything
 // below U+2028 except CR and LF is stored unchanged: the common case.
 bool storedAsOther(char16_t c) {
     if (c < kLf) return c == u'\r' || c == u'\n';
-    return c == kLf || c == kCrLf || c == kCr || c == kEscape || c == 0xFDD0 || c == 0xFDD1;
+    return selectorFor(c) != 0;
 }
 
 bool anyStoredAsOther(const QString& s) {
