@@ -2,7 +2,12 @@
 
 #include <QKeyEvent>
 
-bool isClipboardKey(const QKeyEvent* event) {
-    return event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut)
-        || event->matches(QKeySequence::Paste);
+bool leaveClipboardKeyToWindow(QEvent* event) {
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (!key->matches(QKeySequence::Copy) && !key->matches(QKeySequence::Cut) && !key->matches(QKeySequence::Paste)) {
+        return false;
+    }
+    event->ignore();
+    return true;
 }

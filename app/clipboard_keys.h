@@ -1,8 +1,10 @@
 #pragma once
 
-class QKeyEvent;
+class QEvent;
 
-// True for the keys the window's clipboard menu owns: copy, cut and paste in
-// all their platform spellings. The text boxes leave these keys unclaimed so
-// that the window's shortcuts get them whichever box has the focus.
-bool isClipboardKey(const QKeyEvent* event);
+// The keys the window's clipboard menu owns: copy, cut and paste in all
+// their platform spellings. A text box calls this first in its event():
+// for such a key (as a shortcut override or a key press) the event is left
+// unclaimed, so the window's shortcut gets it whichever box has the focus,
+// and true is returned: the box must not handle the key itself.
+bool leaveClipboardKeyToWindow(QEvent* event);

@@ -268,20 +268,13 @@ void LosslessTextBox::setSelLength(int length) {
 }
 
 bool LosslessTextBox::event(QEvent* e) {
-    // QPlainTextEdit claims the copy, cut and paste keys before shortcuts are
-    // looked up; leaving them unclaimed lets the window's actions have them.
-    if (e->type() == QEvent::ShortcutOverride && isClipboardKey(static_cast<QKeyEvent*>(e))) {
-        e->ignore();
-        return false;
-    }
+    // QPlainTextEdit would claim the copy, cut and paste keys before
+    // shortcuts are looked up.
+    if (leaveClipboardKeyToWindow(e)) return true;
     return QPlainTextEdit::event(e);
 }
 
 void LosslessTextBox::keyPressEvent(QKeyEvent* e) {
-    if (isClipboardKey(e)) {
-        e->ignore();
-        return;
-    }
     if (isReadOnly()) {
         QPlainTextEdit::keyPressEvent(e);
         return;

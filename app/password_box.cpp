@@ -45,19 +45,11 @@ QColor PasswordBox::backColor() const {
 }
 
 bool PasswordBox::event(QEvent* event) {
-    // Leave the clipboard keys unclaimed so the window's shortcuts get them.
-    if (event->type() == QEvent::ShortcutOverride && isClipboardKey(static_cast<QKeyEvent*>(event))) {
-        event->ignore();
-        return true;
-    }
+    if (leaveClipboardKeyToWindow(event)) return true;
     return QLineEdit::event(event);
 }
 
 void PasswordBox::keyPressEvent(QKeyEvent* event) {
-    if (isClipboardKey(event)) {
-        event->ignore();
-        return;
-    }
     qint16 keyAscii = 0;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         keyAscii = 13;
