@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wiping_allocator.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -38,10 +40,11 @@ private:
     // State at block position r as mul_[r] * first + add_[r] (mod 2^24), where
     // first is the state of the block's first key; entry [block] leads to the
     // next block. Kept as two arrays so the key loop vectorises.
-    std::vector<std::uint32_t> mul_;
-    std::vector<std::uint32_t> add_;
+    // They and the keys follow from the password: wiped when given back.
+    SecretVector<std::uint32_t> mul_;
+    SecretVector<std::uint32_t> add_;
     Affine blockJump_{1, 0};
-    std::vector<std::uint8_t> keys_; // keys of the current block
+    SecretBytes keys_;               // keys of the current block
     std::uint32_t blockStart_ = 0;   // generator state for the current block's first key
     std::size_t position_ = 0;       // next key within the current block
 };

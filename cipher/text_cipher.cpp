@@ -4,6 +4,7 @@
 #include "key_stream.h"
 #include "rtc_random.h"
 #include "text_position.h"
+#include "wiping_allocator.h"
 
 #include <algorithm>
 #include <array>
@@ -62,7 +63,7 @@ std::optional<CipherError> toCodes(std::u16string_view text, bool isPassword, st
     return std::nullopt;
 }
 
-std::optional<CipherError> checkPassword(std::u16string_view password, std::vector<std::uint8_t>& codes) {
+std::optional<CipherError> checkPassword(std::u16string_view password, SecretBytes& codes) {
     if (password.empty()) return CipherError{};
     codes.resize(password.size());
     return toCodes(password, true, codes.data());
@@ -81,7 +82,7 @@ constexpr std::size_t kPiece = 8192;
 } // namespace
 
 std::optional<CipherError> checkCipherInput(std::u16string_view text, std::u16string_view password) {
-    std::vector<std::uint8_t> passwordCodes;
+    SecretBytes passwordCodes;
     if (auto error = checkPassword(password, passwordCodes)) return error;
     std::array<std::uint8_t, kPiece> codes;
     for (std::size_t at = 0; at < text.size(); at += kPiece) {
@@ -98,7 +99,7 @@ CryptResult cryptText(std::u16string_view text, std::u16string_view password) {
 }
 
 CryptResult cryptText(RtcRandom& random, std::u16string_view text, std::u16string_view password) {
-    std::vector<std::uint8_t> passwordCodes;
+    SecretBytes passwordCodes;
     if (auto error = checkPassword(password, passwordCodes)) return *error;
 
     KeyStream stream(passwordCodes, random.state());

@@ -4,6 +4,8 @@
 #include "cp1252.h"
 #include "text_cipher.h"
 #include "utf8.h"
+#include "wipe.h"
+#include "wiping_allocator.h"
 
 #include <algorithm>
 #include <array>
@@ -23,6 +25,10 @@ struct LineRead {
     std::string line;
     int error = 0;
     bool tooLong = false;
+
+    LineRead() = default;
+    LineRead(LineRead&&) = default;
+    ~LineRead() { wipe(line); }   // also what a refused or failed read got
 };
 
 // waitMask: when given, the caller has blocked the signals it watches, and
@@ -30,6 +36,10 @@ struct LineRead {
 // before a read cannot leave the read waiting; the wait then ends with EINTR.
 LineRead readLine(int fd, const sigset_t* waitMask = nullptr) {
     LineRead result;
+    // Room for the longest line at once: growing would leave copies behind,
+    // and a string this long is never kept inside the object, so moving it
+    // leaves none either.
+    result.line.reserve(kMaxPasswordLineBytes);
     for (;;) {
         if (waitMask != nullptr) {
             pollfd ready{fd, POLLIN, 0};
@@ -60,17 +70,17 @@ LineRead readLine(int fd, const sigset_t* waitMask = nullptr) {
 }
 
 struct Utf16Collector {
-    std::u16string text;
+    SecretVector<char16_t> text;
     bool ascii(const std::uint8_t* bytes, std::size_t n) {
-        text.append(bytes, bytes + n);
+        text.insert(text.end(), bytes, bytes + n);
         return true;
     }
     bool codePoint(char32_t ch) {
         if (ch < 0x10000) {
-            text += static_cast<char16_t>(ch);
+            text.push_back(static_cast<char16_t>(ch));
         } else {
-            text += static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10));
-            text += static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF));
+            text.push_back(static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10)));
+            text.push_back(static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF)));
         }
         return true;
     }
@@ -100,13 +110,12 @@ std::variant<std::vector<std::uint8_t>, Failure> passwordCodes(std::string_view 
                         + std::string(utf8::faultText(decoder.error().fault)) + " vid byte "
                         + std::to_string(decoder.error().offset) + " (räknat från 0).");
     }
-    const std::u16string_view password = trimBlanks(collector.text);
+    const std::u16string_view password = trimBlanks({collector.text.data(), collector.text.size()});
     if (const auto error = checkCipherInput(u"", password)) return badInput(error->message());
 
     std::vector<std::uint8_t> codes;
     codes.reserve(password.size());
     for (const char16_t ch : password) codes.push_back(*cp1252::fromUnicode(ch));
-    std::fill(collector.text.begin(), collector.text.end(), u'\0');
     return codes;
 }
 
@@ -180,14 +189,12 @@ std::variant<std::string, Failure> readPasswordFromTerminal(std::string_view pro
 }
 
 void wipe(std::string& secret) {
-    volatile char* p = secret.data();
-    for (std::size_t i = 0; i < secret.size(); ++i) p[i] = 0;
+    wipeBytes(secret.data(), secret.size());
     secret.clear();
 }
 
 void wipe(std::vector<std::uint8_t>& secret) {
-    volatile std::uint8_t* p = secret.data();
-    for (std::size_t i = 0; i < secret.size(); ++i) p[i] = 0;
+    wipeBytes(secret.data(), secret.size());
     secret.clear();
 }
 

@@ -11,6 +11,7 @@
 #include "runtime_services.h"
 #include "text_cipher.h"
 #include "utf16_view.h"
+#include "wipe.h"
 
 #include <QLabel>
 
@@ -70,7 +71,10 @@ void Form1::cmdKryDekry_Click() {
     runtime_.randomGenerator().next(-1.0f);
     const QString typed = Text1->text();
     const std::u16string_view password = velmora::trimBlanks(utf16View(typed));
-    CryptText(selection, QString::fromUtf16(password.data(), static_cast<qsizetype>(password.size())));
+    QString trimmed = QString::fromUtf16(password.data(), static_cast<qsizetype>(password.size()));
+    CryptText(selection, trimmed);
+    // The copy is this command's own (data() does not detach it); the box keeps the typed one.
+    velmora::wipeBytes(trimmed.data(), static_cast<std::size_t>(trimmed.size()) * sizeof(QChar));
 }
 
 void Form1::CryptText(const QString& text, const QString& password) {
