@@ -1,5 +1,6 @@
 // Velmora: builds the window from its description and runs the event loop
 // until the window is closed.
+#include "core_dumps.h"
 #include "form1.h"
 #include "qt_runtime_services.h"
 #include "swedish_translator.h"
@@ -7,6 +8,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    velmora::forbidCoreDumps();   // before a password can be typed
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION_TEXT));
