@@ -94,8 +94,14 @@ std::string tooLongMessage(std::string_view source) {
 } // namespace
 
 std::variant<std::string, Failure> readFirstLine(int fd, std::string_view source) {
-    if (::fcntl(fd, F_GETFD) < 0) return badInput("Lösenordet kan inte läsas från " + std::string(source) + ": " + describeErrno(EBADF) + ".");
+    const std::string cannotRead = "Lösenordet kan inte läsas från " + std::string(source) + ": ";
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0) return badInput(cannotRead + describeErrno(EBADF) + ".");
+    const std::string notForReading = cannotRead + "fildeskriptorn " + std::to_string(fd)
+                                    + " går inte att läsa, den är inte öppen för läsning.";
+    if ((flags & O_ACCMODE) == O_WRONLY || (flags & O_PATH) != 0) return badInput(notForReading);
     LineRead read = readLine(fd);
+    if (read.error == EBADF) return badInput(notForReading);
     if (read.error != 0) return ioFailure("Kan inte läsa lösenordet från " + std::string(source), read.error);
     if (read.tooLong) return badInput(tooLongMessage(source));
     return std::move(read.line);
