@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +50,32 @@ std::string directoryOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The descriptor a path names through this process's /proc/PID/fd, as
+// /dev/stdout, /dev/fd/N and /proc/self/fd/N do. Symbolic links are followed
+// one at a time, so that the last one, which the kernel would resolve to the
+// open file itself, is recognised rather than followed.
+std::optional<int> descriptorNamedBy(std::string path) {
+    const std::string ownDescriptors = "/proc/" + std::to_string(::getpid()) + "/fd";
+    for (int step = 0; step < 40; ++step) {
+        const std::string directory = directoryOf(path);
+        const std::string base = path.substr(path.rfind('/') + 1);   // npos + 1 == 0
+        if (char* real = ::realpath(directory.c_str(), nullptr)) {
+            const bool inOwnDescriptors = ownDescriptors == real;
+            std::free(real);
+            if (inOwnDescriptors) {
+                if (base.empty() || base.size() > 9 || base.find_first_not_of("0123456789") != std::string::npos) break;
+                return std::stoi(base);
+            }
+        }
+        std::array<char, PATH_MAX> link{};
+        const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<std::size_t>(n) == link.size()) break;
+        const std::string next(link.data(), static_cast<std::size_t>(n));
+        path = next.front() == '/' ? next : directory + "/" + next;
+    }
+    return std::nullopt;
+}
+
 mode_t newFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -69,12 +96,29 @@ std::variant<std::unique_ptr<OutputTarget>, Failure> OutputTarget::open(const st
     const std::string& named = *path;
     const std::string cannotWrite = "Kan inte skriva till " + quoted(named);
 
+    // A descriptor already open, the shell's >> perhaps: written through, so
+    // that appending stays appending and nothing is replaced.
+    if (const auto namedFd = descriptorNamedBy(named)) {
+        const int flags = ::fcntl(*namedFd, F_GETFL);
+        if (flags < 0) return ioFailure(cannotWrite, errno);
+        if ((flags & O_ACCMODE) == O_RDONLY || (flags & O_PATH) != 0) {
+            return Failure{ExitStatus::IoFailure, cannotWrite + ": fildeskriptorn " + std::to_string(*namedFd)
+                                                      + " är inte öppen för skrivning."};
+        }
+        const int fd = ::fcntl(*namedFd, F_DUPFD_CLOEXEC, 0);
+        if (fd < 0) return ioFailure(cannotWrite, errno);
+        return std::unique_ptr<OutputTarget>(new OutputTarget(Kind::Direct, fd, named, {}));
+    }
+
     std::string target = named;
     mode_t mode = newFileMode();
     std::optional<std::pair<uid_t, gid_t>> owner;
     struct stat st {};
     if (::stat(named.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return ioFailure(cannotWrite, EISDIR);
+        // Replacing needs only the directory; the user must be allowed to
+        // write the file itself, as the shell's > would demand.
+        if (::faccessat(AT_FDCWD, named.c_str(), W_OK, AT_EACCESS) != 0) return ioFailure(cannotWrite, errno);
         if (!S_ISREG(st.st_mode)) {
             const int fd = ::open(named.c_str(), O_WRONLY | O_CLOEXEC);
             if (fd < 0) return ioFailure(cannotWrite, errno);
@@ -96,11 +140,15 @@ std::variant<std::unique_ptr<OutputTarget>, Failure> OutputTarget::open(const st
     std::string temporary = directory + "/." + base.substr(0, 100) + ".velmora-XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return ioFailure("Kan inte skapa en fil i katalogen " + quoted(directory), errno);
-    ::fchmod(fd, mode);
-    if (owner) {
-        [[maybe_unused]] const int ignored = ::fchown(fd, owner->first, owner->second);
+    std::unique_ptr<OutputTarget> output(new OutputTarget(Kind::Replace, fd, target, std::move(temporary)));
+    // The owner first: changing it clears the set-user-ID and set-group-ID bits.
+    struct stat made {};
+    if (owner && ::fstat(fd, &made) == 0 && (made.st_uid != owner->first || made.st_gid != owner->second)
+        && ::fchown(fd, owner->first, owner->second) != 0) {
+        return ioFailure("Kan inte ge den nya filen samma ägare som " + quoted(named), errno);
     }
-    return std::unique_ptr<OutputTarget>(new OutputTarget(Kind::Replace, fd, target, std::move(temporary)));
+    if (::fchmod(fd, mode) != 0) return ioFailure("Kan inte ge den nya filen samma rättigheter som " + quoted(named), errno);
+    return output;
 }
 
 std::optional<Failure> OutputTarget::commit() {

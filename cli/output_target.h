@@ -12,10 +12,14 @@ namespace velmora::cli {
 
 // Where the result goes.
 //  - Standard output: written as the run goes.
+//  - A path naming an open descriptor (/dev/stdout, /dev/fd/N,
+//    /proc/self/fd/N): written through that descriptor, as standard output.
 //  - A regular file (new or existing): the result goes to a temporary file
 //    in the same directory, which replaces the target only on commit(); a
 //    failed run leaves the target as it was and removes the temporary, also
-//    when SIGINT, SIGTERM, SIGHUP or SIGQUIT ends the program.
+//    when SIGINT, SIGTERM, SIGHUP or SIGQUIT ends the program. An existing
+//    file the user may not write is refused, and the new one gets its owner
+//    and mode or the run fails.
 //  - Any other existing file (a device, a named pipe): written directly.
 class OutputTarget {
 public:
