@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velmora::cli {
@@ -50,6 +51,15 @@ private:
     int fd_;
 };
 
+// Writing into the file being read while some of it is still unread (as cat
+// checks): appended output would be read again without end, overwritten input
+// lost. A replaced file is a new one, never this.
+bool writesIntoUnreadInput(int input, int output) {
+    struct stat in {}, out {};
+    return ::fstat(input, &in) == 0 && ::fstat(output, &out) == 0 && S_ISREG(out.st_mode)
+        && in.st_dev == out.st_dev && in.st_ino == out.st_ino && ::lseek(input, 0, SEEK_CUR) < in.st_size;
+}
+
 std::string passwordSource(const Arguments& arguments) {
     switch (arguments.passwordFrom) {
     case Arguments::PasswordFrom::File: return "filen '" + arguments.passwordFile + "'";
@@ -83,9 +93,17 @@ int runVelmoraCrypt(std::span<const std::string_view> args) {
     if (arguments.action == Arguments::Action::Help) return print(usageText());
     if (arguments.action == Arguments::Action::Version) return print(versionText() + "\n");
 
-    // The input first: a missing file is reported before anyone is asked for a password.
+    // The files first: a missing or unwritable one is reported before anyone is asked for a password.
     const OwnedFd input(arguments.input ? ::open(arguments.input->c_str(), O_RDONLY | O_CLOEXEC) : STDIN_FILENO);
     if (input.get() < 0) return report(ioFailure("Kan inte öppna '" + *arguments.input + "'", errno));
+    auto opened = OutputTarget::open(arguments.output);
+    if (const auto* failure = std::get_if<Failure>(&opened)) return report(*failure);
+    OutputTarget& output = *std::get<std::unique_ptr<OutputTarget>>(opened);
+    if (writesIntoUnreadInput(input.get(), output.fd())) {
+        const std::string name = arguments.input ? "'" + *arguments.input + "'" : "standard in";
+        return report({ExitStatus::IoFailure, "Indata " + name + " är samma fil som utdata: den skulle skrivas över "
+                                              "eller växa utan slut. Ersätt filen med -o FIL FIL."});
+    }
 
     auto line = readPasswordLine(arguments);
     if (const auto* failure = std::get_if<Failure>(&line)) return report(*failure);
@@ -93,13 +111,6 @@ int runVelmoraCrypt(std::span<const std::string_view> args) {
     wipe(std::get<std::string>(line));
     if (const auto* failure = std::get_if<Failure>(&codes)) return report(*failure);
     auto& password = std::get<std::vector<std::uint8_t>>(codes);
-
-    auto opened = OutputTarget::open(arguments.output);
-    if (const auto* failure = std::get_if<Failure>(&opened)) {
-        wipe(password);
-        return report(*failure);
-    }
-    OutputTarget& output = *std::get<std::unique_ptr<OutputTarget>>(opened);
 
     FdSource source(input.get());
     FdSink sink(output.fd());
