@@ -1,14 +1,17 @@
 #include "lossless_text_box.h"
 
 #include "clipboard_keys.h"
+#include "unbreakable_run.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMimeData>
 #include <QPalette>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextOption>
 
 #include <algorithm>
 #include <array>
@@ -45,6 +48,17 @@
 // escape and its selector does not exist either. Both are moved to the start
 // of their pair, except the end of a selection given by SelLength, which is
 // moved past the CRLF so that the selection covers what was asked for.
+//
+// Wrapping. Qt's word wrap searches from the start of each screen line to the
+// next place it may break, so a word longer than a line is searched to its
+// end once per screen line it fills: a paragraph that is one huge word (a
+// pasted key, link or attachment text) takes time growing with the square of
+// its length, minutes for a megabyte. While the text holds
+// a run of more than kLongestWrappedWord characters with no place to break,
+// lines break anywhere instead, which costs time linear in the length. The
+// plain text layout gives every paragraph the same wrap mode, so all of the
+// text wraps that way meanwhile; text without such runs wraps at word
+// boundaries as usual. The mode is chosen before a change is laid out.
 
 namespace {
 
@@ -54,6 +68,18 @@ constexpr char16_t kCr = 0xE00D;
 constexpr char16_t kEscape = 0xE01B;
 constexpr char16_t kFirstSelector = 0xFE00;
 constexpr std::array<char16_t, 6> kEscaped = {0x2028, 0x2029, 0xE00D, 0xE01B, 0xFDD0, 0xFDD1};
+
+// Far longer than any word or ordinary link; word wrap of runs up to this
+// length costs at most about twice the layout of the same text in short words.
+constexpr qsizetype kLongestWrappedWord = 1024;
+
+bool hasUnwrappableRun(QStringView stored) {
+    return hasUnbreakableRun(stored, kLongestWrappedWord);
+}
+
+bool blockHasUnwrappableRun(const QTextBlock& block) {
+    return block.length() > kLongestWrappedWord + 1 && hasUnwrappableRun(block.text());
+}
 
 bool isSelector(char16_t c) {
     return c >= kFirstSelector && c < kFirstSelector + kEscaped.size();
@@ -145,6 +171,9 @@ bool isTypedText(const QKeyEvent* e) {
 
 LosslessTextBox::LosslessTextBox(QWidget* parent) : QPlainTextEdit(parent) {
     applySelectionPalette();
+    // Emitted before the document lays the change out.
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int from, int, int added) { adaptWrapModeToChange(from, added); });
 }
 
 QString LosslessTextBox::toDocumentForm(const QString& exact) {
@@ -221,12 +250,18 @@ void LosslessTextBox::setText(const QString& text) {
     // Dropping the old blocks at once is far cheaper than deleting them
     // through a cursor when the text is large.
     doc->clear();
+    // Chosen while the document is empty, where a change of mode costs
+    // nothing, so that the text is laid out once, in the right mode.
+    const QString stored = toDocumentForm(text);
+    setWrapAnywhere(hasUnwrappableRun(stored));
     QTextCursor cursor(doc);
+    wrapModeSetForText_ = true;
     // Inside an edit block the cursor does not lay out the last paragraph
     // to remember its x position: a long one costs tens of milliseconds.
     cursor.beginEditBlock();
-    cursor.insertText(toDocumentForm(text));
+    cursor.insertText(stored);
     cursor.endEditBlock();
+    wrapModeSetForText_ = false;
     doc->setUndoRedoEnabled(undoWasEnabled);
     doc->setModified(false);
     setTextCursor(QTextCursor(doc));
@@ -394,10 +429,36 @@ void LosslessTextBox::keepCursorOutOfPairs() {
 // Replaces the selection (or inserts at the caret) with exact text as one
 // undo step; the caret ends after the inserted text.
 void LosslessTextBox::insertAtCursor(const QString& exact) {
+    const QString stored = toDocumentForm(exact);
+    // Switched before the insertion, the long paragraph is laid out once.
+    if (hasUnwrappableRun(stored)) setWrapAnywhere(true);
     QTextCursor cursor = exactCursor();
-    cursor.insertText(toDocumentForm(exact));
+    cursor.insertText(stored);
     setTextCursor(cursor);
     ensureCursorVisible();
+}
+
+void LosslessTextBox::setWrapAnywhere(bool anywhere) {
+    const auto mode = anywhere ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (wordWrapMode() != mode) setWordWrapMode(mode);
+}
+
+// Breaks lines anywhere exactly while some paragraph holds an unwrappable
+// run. A change can only have added one in the paragraphs it touched; that
+// the last one is gone takes a look at every paragraph long enough to hold
+// one.
+void LosslessTextBox::adaptWrapModeToChange(int from, int added) {
+    if (wrapModeSetForText_) return;
+    const QTextDocument* doc = document();
+    const bool anywhere = wordWrapMode() == QTextOption::WrapAnywhere;
+    QTextBlock block = anywhere ? doc->firstBlock() : doc->findBlock(from);
+    const QTextBlock last = anywhere ? doc->lastBlock() : doc->findBlock(from + added);
+    bool found = false;
+    for (; block.isValid() && !found; block = block.next()) {
+        found = blockHasUnwrappableRun(block);
+        if (block == last) break;
+    }
+    setWrapAnywhere(found);
 }
 
 // The selection is shown only while the box has the focus: without it, the

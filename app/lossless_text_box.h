@@ -10,7 +10,8 @@ class QMimeData;
 // back unchanged: carriage returns and line feeds standing alone, CRLF pairs,
 // no-break spaces and anything else. Positions (SelStart, SelLength) count
 // characters of that exact text. Ctrl+C, Ctrl+X and Ctrl+V are left to the
-// window's menu; the box does not handle them itself.
+// window's menu; the box does not handle them itself. Lines wrap at word
+// boundaries, or anywhere while the text holds a huge unbreakable word.
 class LosslessTextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -61,7 +62,10 @@ private:
     QTextCursor exactCursor() const;
     void keepCursorOutOfPairs();
     void insertAtCursor(const QString& exact);
+    void setWrapAnywhere(bool anywhere);
+    void adaptWrapModeToChange(int from, int added);
     void applySelectionPalette();
 
     bool adjustingPalette_ = false;
+    bool wrapModeSetForText_ = false;  // setText chose it for the whole text
 };
