@@ -9,5 +9,8 @@ scripts/build.sh -DVELMORA_WERROR=ON
 
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
 
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+scripts/sanitized-tests.sh
+
 # Short fuzzing runs: built apart with clang, whose libFuzzer needs its own compiler.
 scripts/fuzz.sh "${VELMORA_FUZZ_SECONDS:-20}"

@@ -63,7 +63,12 @@ Form1::Form1(RuntimeServices& runtime, QWidget* parent) : QMainWindow(parent), r
     wireEvents();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // Qt's own destruction of the window takes the focus from the control
+    // that has it (the password box reports LostFocus), when this object is
+    // no longer a Form1: no handler may run once the window is going.
+    for (QObject* control : findChildren<QObject*>()) control->disconnect(this);
+}
 
 void Form1::buildControls() {
     setWindowTitle(QStringLiteral("Mail   Kryptering / Dekryptering"));

@@ -68,12 +68,23 @@ xs_cleanup() {
     xs_stop_pid "$xs_app_pid"
     for pid in "${xs_clip_pids[@]}"; do xs_stop_pid "$pid"; done
     xs_stop_pid "$xs_xvfb_pid"
+    # A fault the program caught in itself need not change what the user
+    # sees, nor its exit status when it was stopped from here.
+    local xs_sanitizer_report=
+    if [[ -n $xs_tmp && -f $xs_tmp/velmora.log ]]; then
+        xs_sanitizer_report=$(grep -E -A 30 'ERROR: (Address|Leak)Sanitizer|runtime error:|^ASSERT' "$xs_tmp/velmora.log" | head -n 60 || true)
+    fi
     if [[ -n $xs_tmp && -d $xs_tmp ]]; then
         # Keep the program's and the server's output with the pictures.
         if [[ -n $xs_artifacts ]]; then
             cp -f "$xs_tmp"/*.log "$xs_artifacts"/ 2>/dev/null || true
         fi
         rm -rf -- "$xs_tmp"
+    fi
+    if [[ -n $xs_sanitizer_report ]]; then
+        xs_log "FAIL: the program reported a fault at run time (sanitizer or assertion):"
+        xs_log "$xs_sanitizer_report"
+        status=1
     fi
     if ((status == 0 && xs_failed == 0)); then
         xs_log "OK"
@@ -136,9 +147,14 @@ xs_app_running() { [[ -n $xs_app_pid ]] && kill -0 "$xs_app_pid" 2>/dev/null; }
 # would do that, and without one keys sent to an inactive window are lost.
 xs_start_app() {
     local program=$1
+    # The sanitizers' settings of a sanitized build pass through.
+    local name passed=()
+    for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS; do
+        [[ -z ${!name:-} ]] || passed+=("$name=${!name}")
+    done
     env -i \
         DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" HOME="$xs_tmp/home" \
-        PATH="$xs_tmp/bin:${PATH:-/usr/bin:/bin}" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb \
+        PATH="$xs_tmp/bin:${PATH:-/usr/bin:/bin}" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb "${passed[@]}" \
         "$program" >"$xs_tmp/velmora.log" 2>&1 &
     xs_app_pid=$!
 
