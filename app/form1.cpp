@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "clipboard_keys.h"
 #include "fonts.h"
 #include "form_client_area.h"
 #include "lossless_text_box.h"
@@ -179,15 +180,15 @@ void Form1::buildMenus() {
 
     mnuCopy = mnuClip->addAction(QStringLiteral("Kopiera"));
     mnuCopy->setObjectName(QStringLiteral("mnuCopy"));
-    mnuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuCopy->setShortcuts(clipboardKeys(QKeySequence::Copy));
 
     mnuCut = mnuClip->addAction(QStringLiteral("Klipp Ut"));
     mnuCut->setObjectName(QStringLiteral("mnuCut"));
-    mnuCut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    mnuCut->setShortcuts(clipboardKeys(QKeySequence::Cut));
 
     mnuPaste = mnuClip->addAction(QStringLiteral("Klistra In"));
     mnuPaste->setObjectName(QStringLiteral("mnuPaste"));
-    mnuPaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    mnuPaste->setShortcuts(clipboardKeys(QKeySequence::Paste));
 
     for (QAction* item : {mnuCopy, mnuCut, mnuPaste}) {
         item->setShortcutContext(Qt::WindowShortcut);

@@ -9,9 +9,9 @@ class QMimeData;
 // A multi-line text box that holds every character it is given and gives it
 // back unchanged: carriage returns and line feeds standing alone, CRLF pairs,
 // no-break spaces and anything else. Positions (SelStart, SelLength) count
-// characters of that exact text. Ctrl+C, Ctrl+X and Ctrl+V are left to the
-// window's menu; the box does not handle them itself. Lines wrap at word
-// boundaries, or anywhere while the text holds a huge unbreakable word.
+// characters of that exact text. The clipboard keys (clipboard_keys.h) are
+// left to the window's menu; the box does not handle them itself. Lines wrap
+// at word boundaries, or anywhere while the text holds a huge unbreakable word.
 class LosslessTextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
