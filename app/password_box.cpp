@@ -3,6 +3,7 @@
 #include "clipboard_keys.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -32,6 +33,12 @@ PasswordBox::PasswordBox(QWidget* parent) : QLineEdit(parent) {
     setStyle(style);
     setEchoMode(QLineEdit::Password);
     setMaxLength(std::numeric_limits<int>::max());  // no limit of its own
+    connect(qApp, &QApplication::focusChanged, this, &PasswordBox::focusMovedInApplication);
+}
+
+PasswordBox::~PasswordBox() {
+    // QWidget's destructor may still move the focus; this part is gone by then.
+    disconnect(qApp, nullptr, this, nullptr);
 }
 
 void PasswordBox::setBackColor(const QColor& color) {
@@ -73,11 +80,31 @@ void PasswordBox::keyPressEvent(QKeyEvent* event) {
 
 void PasswordBox::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
+    if (hasReportedFocus_) return;  // back from a message box, a menu or another window
+    hasReportedFocus_ = true;
     emit gotFocus();
 }
 
 void PasswordBox::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
+    switch (event->reason()) {
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+    case Qt::MenuBarFocusReason:
+        return;  // the keyboard is away for a while; the box keeps the window's focus
+    default:
+        break;
+    }
+    if (!hasReportedFocus_) return;
+    hasReportedFocus_ = false;
+    emit lostFocus();
+}
+
+// While the keyboard was away, the focus may have moved on to another control
+// of this window (a menu command, a message box's caller): the box lost it then.
+void PasswordBox::focusMovedInApplication(QWidget* from, QWidget* to) {
+    if (!hasReportedFocus_ || from == this || to == nullptr || to == this || to->window() != window()) return;
+    hasReportedFocus_ = false;
     emit lostFocus();
 }
 

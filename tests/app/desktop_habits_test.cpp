@@ -3,6 +3,13 @@
 // names for screen readers.
 #include "form1_fixture.h"
 
+#include <QMessageBox>
+
+namespace {
+const QColor kFocusColour(0xA6, 0xCA, 0xF0);
+const QColor kRestColour(0xFF, 0xFF, 0xE0);
+} // namespace
+
 TEST_F(Form1Test, AlternateClipboardKeysRunTheWindowsCommands) {
     const struct {
         Qt::Key key;
@@ -36,4 +43,38 @@ TEST_F(Form1Test, AlternateClipboardKeysRunTheWindowsCommands) {
     EXPECT_EQ(form->mnuCopy->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
     EXPECT_EQ(form->mnuCut->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
     EXPECT_EQ(form->mnuPaste->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
+}
+
+TEST_F(Form1Test, PasswordBoxKeepsItsFocusColourWhileTheKeyboardIsAway) {
+    form->txtClip->setText(QStringLiteral("abc"));
+    select(0, 3);
+    focus(form->Text1);
+    typeText(form->Text1, QStringLiteral("pw"));
+    QColor duringWarning;
+    runtime.answers = {RuntimeServices::Cancel};
+    runtime.whileMessageBoxOpen = [&] {
+        QMessageBox box(form.get());
+        box.show();
+        QApplication::setActiveWindow(&box);
+        duringWarning = form->Text1->backColor();
+        box.hide();
+        QApplication::setActiveWindow(form.get());
+    };
+    takeHandlers();
+    QTest::keyClick(form->Text1, Qt::Key_Return);
+    EXPECT_EQ(duringWarning, kFocusColour);
+    QTest::keyClick(form->Text1, Qt::Key_Alt);  // the menu bar takes the keyboard
+    EXPECT_EQ(QApplication::focusWidget(), form->menuBar());
+    EXPECT_EQ(form->Text1->backColor(), kFocusColour);
+    QTest::keyClick(form->menuBar(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), form->Text1);
+    EXPECT_EQ(form->Text1->backColor(), kFocusColour);
+    EXPECT_EQ(takeHandlers(), (QStringList{"Text1_KeyPress", "cmdKryDekry_Click"}));
+
+    // A command chosen from the menu bar that moves the focus is a real move.
+    QTest::keyClick(form->Text1, Qt::Key_Alt);
+    form->mnuPaste->trigger();
+    EXPECT_EQ(QApplication::focusWidget(), form->txtClip);
+    EXPECT_EQ(form->Text1->backColor(), kRestColour);
+    EXPECT_EQ(takeHandlers(), (QStringList{"mnuPaste_Click", "Text1_LostFocus"}));
 }
