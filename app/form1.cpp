@@ -116,6 +116,7 @@ void Form1::buildControls() {
 
     txtClip = new LosslessTextBox(Panel3D1);
     txtClip->setObjectName(QStringLiteral("txtClip"));
+    txtClip->setAccessibleName(QStringLiteral("Text att kryptera eller dekryptera"));
     txtClip->setGeometry(twips(1740, 90, 4215, 2535).translated(inner));
     txtClip->setFont(msSansSerif(8.25, false));
     txtClip->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -143,6 +144,7 @@ void Form1::buildControls() {
 
     Text1 = new PasswordBox(client);
     Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAccessibleName(QStringLiteral("Lösenord"));
     Text1->setGeometry(twips(90, 5610, 1785, 360));
     Text1->setFont(msSansSerif(12, true));
     Text1->setBackColor(kLightYellow);

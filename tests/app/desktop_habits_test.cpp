@@ -3,6 +3,7 @@
 // names for screen readers.
 #include "form1_fixture.h"
 
+#include <QAccessible>
 #include <QMessageBox>
 
 namespace {
@@ -77,4 +78,14 @@ TEST_F(Form1Test, PasswordBoxKeepsItsFocusColourWhileTheKeyboardIsAway) {
     EXPECT_EQ(QApplication::focusWidget(), form->txtClip);
     EXPECT_EQ(form->Text1->backColor(), kRestColour);
     EXPECT_EQ(takeHandlers(), (QStringList{"mnuPaste_Click", "Text1_LostFocus"}));
+}
+
+TEST_F(Form1Test, TextBoxesHaveSwedishNamesForScreenReaders) {
+    const std::pair<QWidget*, QString> rows[] = {{form->Text1, QStringLiteral("Lösenord")},
+                                                 {form->txtClip, QStringLiteral("Text att kryptera eller dekryptera")}};
+    for (const auto& [box, name] : rows) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(box);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->text(QAccessible::Name), name);
+    }
 }
