@@ -1,6 +1,7 @@
 // Velmora: builds the window from its description and runs the event loop
 // until the window is closed.
 #include "core_dumps.h"
+#include "display_failure_in_swedish.h"
 #include "form1.h"
 #include "qt_runtime_services.h"
 #include "swedish_translator.h"
@@ -9,7 +10,9 @@
 
 int main(int argc, char** argv) {
     velmora::forbidCoreDumps();   // before a password can be typed
+    DisplayFailureInSwedish displayFailure;
     QApplication app(argc, argv);
+    displayFailure.started();
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION_TEXT));
 
