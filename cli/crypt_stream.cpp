@@ -25,6 +25,13 @@ struct CodeCollector {
     std::size_t count = 0;
     char32_t refusedCharacter = 0;   // U+0000 for NUL
 
+    // ASCII and U+00A0..U+00FF, nearly all of mail text, in vector runs.
+    std::size_t run(const std::uint8_t* bytes, std::size_t n) {
+        const utf8::Latin1Run taken = utf8::decodeLatin1Run(bytes, n, out + count);
+        count += taken.written;
+        return taken.consumed;
+    }
+
     bool ascii(const std::uint8_t* bytes, std::size_t n) {
         if (n < 16) {   // short runs between other characters
             for (std::size_t i = 0; i < n; ++i) {
