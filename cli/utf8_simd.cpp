@@ -250,6 +250,24 @@ constexpr ControlBytes kControlBytes = [] {
     return t;
 }();
 
+// Four codes' slots of four bytes, gathered: one entry for each combination
+// of their lengths (1 to 3), numbered in base 3 with the first code lowest.
+struct SlotGather {
+    alignas(16) std::array<std::uint8_t, 16> indices;
+    std::uint32_t length;
+};
+constexpr std::array<SlotGather, 81> kSlotGather = [] {
+    std::array<SlotGather, 81> table{};
+    for (unsigned pattern = 0; pattern < 81; ++pattern) {
+        SlotGather& g = table[pattern];
+        g.indices.fill(0x80);   // pshufb stores 0 for these
+        for (unsigned code = 0, digits = pattern; code < 4; ++code, digits /= 3) {
+            for (unsigned byte = 0; byte <= digits % 3; ++byte) g.indices[g.length++] = static_cast<std::uint8_t>(4 * code + byte);
+        }
+    }
+    return table;
+}();
+
 __attribute__((target("avx2"))) inline __m256i lookUp(const ControlRows& rows, __m256i column, __m256i secondRow) {
     const __m256i low = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[0].data())));
     const __m256i high = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[1].data())));
@@ -263,7 +281,6 @@ __attribute__((target("avx2,popcnt"))) std::size_t encodeAvx2(std::span<const st
     const std::size_t n = codes.size();
     std::size_t i = 0, o = 0;
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i slotIndex = _mm256_set1_epi32(0x03020100);
     // The last gather of a round writes 16 bytes from as far as 84 bytes past
     // where the round began: a few codes more must follow for that room.
     while (n - i >= 36) {
@@ -286,22 +303,27 @@ __attribute__((target("avx2,popcnt"))) std::size_t encodeAvx2(std::span<const st
                                                   lookUp(kControlBytes.second, column, secondRow), isControl);
         const __m256i third = _mm256_and_si256(lookUp(kControlBytes.third, column, secondRow), isControl);
         const __m256i hasThird = _mm256_xor_si256(_mm256_cmpeq_epi8(third, zero), _mm256_set1_epi8(-1));
-        const __m256i length = _mm256_sub_epi8(_mm256_sub_epi8(_mm256_set1_epi8(1), isHigh), hasThird);
+        // Length less one, 0..2, for each code.
+        const __m256i extra = _mm256_sub_epi8(_mm256_sub_epi8(zero, isHigh), hasThird);
 
-        // Slots and their lengths; each 128-bit lane holds codes of its own half.
+        // Slots; each 128-bit lane holds codes of its own half.
         const __m256i pairsLow = _mm256_unpacklo_epi8(first, second), pairsHigh = _mm256_unpackhi_epi8(first, second);
         const __m256i thirdLow = _mm256_unpacklo_epi8(third, zero), thirdHigh = _mm256_unpackhi_epi8(third, zero);
-        const __m256i lengthLow = _mm256_unpacklo_epi8(length, length), lengthHigh = _mm256_unpackhi_epi8(length, length);
         const __m256i slots[4] = {
             _mm256_unpacklo_epi16(pairsLow, thirdLow), _mm256_unpackhi_epi16(pairsLow, thirdLow),
             _mm256_unpacklo_epi16(pairsHigh, thirdHigh), _mm256_unpackhi_epi16(pairsHigh, thirdHigh)};
-        const std::array<std::uint32_t, 4> used = {
-            mask(_mm256_cmpgt_epi8(_mm256_unpacklo_epi16(lengthLow, lengthLow), slotIndex)),
-            mask(_mm256_cmpgt_epi8(_mm256_unpackhi_epi16(lengthLow, lengthLow), slotIndex)),
-            mask(_mm256_cmpgt_epi8(_mm256_unpacklo_epi16(lengthHigh, lengthHigh), slotIndex)),
-            mask(_mm256_cmpgt_epi8(_mm256_unpackhi_epi16(lengthHigh, lengthHigh), slotIndex))};
-        for (std::size_t k = 0; k < 4; ++k) o += storeKept(_mm256_castsi256_si128(slots[k]), used[k] & 0xFFFF, out + o);
-        for (std::size_t k = 0; k < 4; ++k) o += storeKept(_mm256_extracti128_si256(slots[k], 1), used[k] >> 16, out + o);
+        // Each four codes' lengths as one number in base 3: which gather.
+        alignas(32) std::uint32_t pattern[8];
+        const __m256i digits = _mm256_maddubs_epi16(extra, _mm256_set1_epi32(0x1B090301));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(pattern), _mm256_madd_epi16(digits, _mm256_set1_epi16(1)));
+        for (std::size_t k = 0; k < 8; ++k) {
+            const SlotGather& gather = kSlotGather[pattern[k]];
+            const __m256i& slot = slots[k % 4];
+            const __m128i four = k < 4 ? _mm256_castsi256_si128(slot) : _mm256_extracti128_si256(slot, 1);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o),
+                             _mm_shuffle_epi8(four, _mm_load_si128(reinterpret_cast<const __m128i*>(gather.indices.data()))));
+            o += gather.length;
+        }
         i += 32;
     }
     return o + encodeScalar({p + i, n - i}, out + o);
