@@ -113,7 +113,7 @@ int runVelmoraCrypt(std::span<const std::string_view> args) {
     auto& password = std::get<std::vector<std::uint8_t>>(codes);
 
     FdSource source(input.get());
-    FdSink sink(output.fd());
+    FdSink sink(output.fd(), output.syncsOnCommit());
     StreamSettings settings;
     settings.raw = arguments.raw;
     StreamOutcome outcome = cryptStream(source, sink, password, settings);

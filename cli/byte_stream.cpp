@@ -1,6 +1,7 @@
 #include "byte_stream.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace velmora::cli {
@@ -13,7 +14,25 @@ ByteSource::Result FdSource::read(std::span<std::uint8_t> buffer) {
     }
 }
 
+FdSink::FdSink(int fd, bool startWriteBack) : fd_(fd), startWriteBack_(startWriteBack) {
+    if (startWriteBack_) {
+        const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+        startWriteBack_ = at >= 0;
+        offset_ = at;
+    }
+}
+
 int FdSink::write(std::span<const std::uint8_t> bytes) {
+#ifdef __linux__
+    if (startWriteBack_) {
+        const std::int64_t from = offset_;
+        offset_ += static_cast<std::int64_t>(bytes.size());
+        const int error = FdSink(fd_).write(bytes);
+        // Only a head start: a failure here shows again in the final fsync.
+        if (error == 0) ::sync_file_range(fd_, from, static_cast<off_t>(bytes.size()), SYNC_FILE_RANGE_WRITE);
+        return error;
+    }
+#endif
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
         if (n < 0) {

@@ -37,11 +37,16 @@ private:
 // write(2) on a descriptor the caller owns, to the last byte.
 class FdSink final : public ByteSink {
 public:
-    explicit FdSink(int fd) : fd_(fd) {}
+    // startWriteBack: for a file that is synced at the end, start writing
+    // each block to the disk as soon as it is written, so that the final sync
+    // finds little left to do.
+    explicit FdSink(int fd, bool startWriteBack = false);
     int write(std::span<const std::uint8_t> bytes) override;
 
 private:
     int fd_;
+    bool startWriteBack_;
+    std::int64_t offset_ = 0;   // file offset of the next write, when starting write-back
 };
 
 } // namespace velmora::cli

@@ -6,6 +6,7 @@
 #include "line_position.h"
 #include "utf8.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -24,6 +25,13 @@ struct CodeCollector {
     std::uint8_t* out;
     std::size_t count = 0;
     char32_t refusedCharacter = 0;   // U+0000 for NUL
+
+    // ASCII and U+00A0..U+00FF, nearly all of mail text, in vector runs.
+    std::size_t run(const std::uint8_t* bytes, std::size_t n) {
+        const utf8::Latin1Run taken = utf8::decodeLatin1Run(bytes, n, out + count);
+        count += taken.written;
+        return taken.consumed;
+    }
 
     bool ascii(const std::uint8_t* bytes, std::size_t n) {
         if (n < 16) {   // short runs between other characters
@@ -87,9 +95,9 @@ private:
     std::uint64_t written_ = 0;
 };
 
-// Codes decoded from one read, on their way to the writer.
+// Codes decoded from many reads, on their way to the writer.
 struct Piece {
-    std::vector<std::uint8_t> codes;   // room for a whole read
+    std::vector<std::uint8_t> codes;   // room for a whole piece
     std::size_t count = 0;             // how many of them are filled
     std::span<std::uint8_t> filled() { return {codes.data(), count}; }
 };
@@ -163,6 +171,9 @@ private:
 StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const std::uint8_t> passwordCodes,
                           const StreamSettings& settings) {
     const std::size_t chunk = settings.chunkBytes > 0 ? settings.chunkBytes : 1;
+    // No larger than the output held back, so that past it the output
+    // still starts going out piece by piece.
+    const std::size_t pieceCodes = std::max(std::min(settings.pieceBytes, settings.holdBytes), chunk);
     KeyStream keys(passwordCodes);
     std::vector<std::uint8_t> input(chunk);
     HeldOutput output(sink, settings.holdBytes, settings.raw ? chunk : 3 * chunk);
@@ -173,25 +184,29 @@ StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const st
     // Two stages on two threads: this one reads and decodes, the writer
     // applies the key stream, encodes and writes. The key stream does not
     // depend on the text, so the writer needs nothing back from the reader.
-    PieceQueue queue(3, chunk);
+    PieceQueue queue(3, pieceCodes);
     int writeError = 0;
     std::thread writer([&] {
         while (auto piece = queue.pop()) {
-            const std::span<std::uint8_t> codes = piece->filled();
-            // Lines are counted here, off the busier reading thread, on the
-            // codes before they are enciphered.
-            position.advance(codes);
-            keys.apply(codes);
-            std::size_t bytes = codes.size();
-            if (settings.raw) {
-                std::memcpy(output.tail(), codes.data(), bytes);
-            } else {
-                bytes = utf8::encodeCodes(codes, output.tail());
-            }
-            if (const int error = output.commit(bytes)) {
-                writeError = error;
-                queue.writerFailed();
-                return;
+            // A read's worth at a time, which stays in the cache through
+            // the three passes.
+            for (std::size_t from = 0; from < piece->count; from += chunk) {
+                const std::span<std::uint8_t> codes = piece->filled().subspan(from, std::min(chunk, piece->count - from));
+                // Lines are counted here, off the busier reading thread, on
+                // the codes before they are enciphered.
+                position.advance(codes);
+                keys.apply(codes);
+                std::size_t bytes = codes.size();
+                if (settings.raw) {
+                    std::memcpy(output.tail(), codes.data(), bytes);
+                } else {
+                    bytes = utf8::encodeCodes(codes, output.tail());
+                }
+                if (const int error = output.commit(bytes)) {
+                    writeError = error;
+                    queue.writerFailed();
+                    return;
+                }
             }
             queue.giveBack(std::move(*piece));
         }
@@ -235,40 +250,47 @@ StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const st
                                       + " vid byte " + std::to_string(error.offset) + " (räknat från 0)."),
                              output.written()};
     };
-    for (;;) {
-        const auto got = source.read(input);
-        if (got.error != 0) {
-            finishWriter();
-            return {ioFailure("Kan inte läsa texten", got.error), output.written()};
-        }
-        if (got.count == 0) break;
-        const std::span<std::uint8_t> piece(input.data(), got.count);
-
+    // Small reads, decoded while they are in the cache, gathered into large
+    // pieces for the writer.
+    for (bool ended = false; !ended;) {
         auto buffer = queue.takeSpare();
         if (!buffer) return writeFailed();
-
-        std::size_t count = 0;
-        if (settings.raw) {
-            if (const void* nul = std::memchr(piece.data(), 0, piece.size())) {
-                const auto at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - piece.data());
-                return refuse(CipherError::Kind::NulInText, 0, piece.first(at));
+        std::size_t filled = 0;
+        while (buffer->codes.size() - filled >= chunk) {
+            const auto got = source.read(input);
+            if (got.error != 0) {
+                finishWriter();
+                return {ioFailure("Kan inte läsa texten", got.error), output.written()};
             }
-            std::memcpy(buffer->codes.data(), piece.data(), piece.size());
-            count = piece.size();
-        } else {
-            CodeCollector collector{buffer->codes.data()};
+            if (got.count == 0) {
+                ended = true;
+                break;
+            }
+            const std::span<std::uint8_t> piece(input.data(), got.count);
+            std::uint8_t* const codes = buffer->codes.data() + filled;
+            if (settings.raw) {
+                const void* nul = std::memchr(piece.data(), 0, piece.size());
+                const auto take = nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - piece.data())
+                                      : piece.size();
+                std::memcpy(codes, piece.data(), take);
+                if (nul) return refuse(CipherError::Kind::NulInText, 0, {buffer->codes.data(), filled + take});
+                filled += take;
+                continue;
+            }
+            CodeCollector collector{codes};
             switch (decoder.feed(piece, collector)) {
             case utf8::Decoder::Status::Ok: break;
             case utf8::Decoder::Status::Invalid: return invalidUtf8(decoder.error());
             case utf8::Decoder::Status::Stopped:
                 return refuse(collector.refusedCharacter == 0 ? CipherError::Kind::NulInText
                                                               : CipherError::Kind::UnmappableInText,
-                              collector.refusedCharacter, {buffer->codes.data(), collector.count});
+                              collector.refusedCharacter, {buffer->codes.data(), filled + collector.count});
             }
-            count = collector.count;
+            filled += collector.count;
         }
-        buffer->count = count;
-        charactersBefore += count;
+        if (filled == 0) continue;
+        buffer->count = filled;
+        charactersBefore += filled;
         queue.push(std::move(*buffer));
     }
     if (!settings.raw && decoder.finish() == utf8::Decoder::Status::Invalid) return invalidUtf8(decoder.error());

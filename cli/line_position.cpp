@@ -1,22 +1,55 @@
 #include "line_position.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace velmora::cli {
+
+namespace {
+
+// Line ends among codes[from, size): every \r, and every \n that does not
+// follow a \r (codes[from - 1] is read; from >= 1).
+std::size_t countLineEnds(const std::uint8_t* codes, std::size_t from, std::size_t size) {
+    std::size_t ends = 0;
+    std::size_t i = from;
+#if defined(__SSE2__)
+    // 16 codes at a time; per-byte counters, summed before they can overflow.
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    while (size - i >= 16) {
+        __m128i counts = _mm_setzero_si128();
+        for (int round = 0; round < 255 && size - i >= 16; ++round, i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes + i));
+            const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes + i - 1));
+            const __m128i isCr = _mm_cmpeq_epi8(v, cr);
+            const __m128i loneLf = _mm_andnot_si128(_mm_cmpeq_epi8(before, cr), _mm_cmpeq_epi8(v, lf));
+            counts = _mm_sub_epi8(counts, _mm_or_si128(isCr, loneLf));
+        }
+        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+        ends += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+    }
+#endif
+    for (; i < size; ++i) ends += static_cast<std::size_t>((codes[i] == '\r') + (codes[i] == '\n' && codes[i - 1] != '\r'));
+    return ends;
+}
+
+} // namespace
 
 void LinePosition::advance(std::span<const std::uint8_t> codes) {
     if (codes.empty()) return;
-    // Line ends: every \r, and every \n that does not follow a \r. Counted
-    // without branches, so that the loop runs on whole vectors.
-    const auto cr = [](std::uint8_t c) -> std::size_t { return c == '\r'; };
-    const auto lf = [](std::uint8_t c) -> std::size_t { return c == '\n'; };
-    std::size_t ends = cr(codes[0]) + (lf(codes[0]) & (afterCr_ ? 0u : 1u));
-    for (std::size_t i = 1; i < codes.size(); ++i) ends += cr(codes[i]) + (lf(codes[i]) & (1u - cr(codes[i - 1])));
+    const auto first = static_cast<std::size_t>((codes[0] == '\r') + (codes[0] == '\n' && !afterCr_));
+    const std::size_t ends = first + countLineEnds(codes.data(), 1, codes.size());
     line_ += ends;
-
-    // The column counts from the last line end, which in text is near.
-    std::size_t last = codes.size();
-    while (last > 0 && codes[last - 1] != '\r' && codes[last - 1] != '\n') --last;
-    column_ = last == 0 ? column_ + codes.size() : codes.size() - last;
     afterCr_ = codes.back() == '\r';
+    // No line end at all (a \n first may be the end of a \r before it).
+    if (ends == 0 && codes[0] != '\n') {
+        column_ += codes.size();
+        return;
+    }
+    // The column counts from the last line end, which this piece holds.
+    std::size_t last = codes.size();
+    while (codes[last - 1] != '\r' && codes[last - 1] != '\n') --last;
+    column_ = codes.size() - last;
 }
 
 } // namespace velmora::cli

@@ -32,6 +32,8 @@ public:
 
     int fd() const { return fd_; }
     bool isStandardOutput() const { return kind_ == Kind::StandardOutput; }
+    // commit() syncs the file to the disk.
+    bool syncsOnCommit() const { return kind_ == Kind::Replace; }
 
     // The run succeeded: make the result the target's content.
     std::optional<Failure> commit();

@@ -1,7 +1,5 @@
 #include "utf8.h"
 
-#include "cp1252.h"
-
 namespace velmora::utf8 {
 
 std::string_view faultText(Fault fault) {
@@ -83,60 +81,6 @@ char32_t Decoder::combine(const std::uint8_t* seq, std::size_t length) {
 Decoder::Status Decoder::finish() {
     if (pendingSize_ > 0) return fail(Fault::Truncated, offset_ - pendingSize_);
     return Status::Ok;
-}
-
-namespace {
-
-// Each code's UTF-8 bytes, padded to four so that a copy needs no branch.
-struct EncodedCode {
-    std::array<std::uint8_t, 4> bytes;
-    std::uint8_t length;
-};
-
-std::array<EncodedCode, 256> buildEncodeTable() {
-    std::array<EncodedCode, 256> table{};
-    for (std::size_t code = 0; code < 256; ++code) {
-        std::string text;
-        append(std::u32string(1, cp1252::toUnicode(static_cast<std::uint8_t>(code))), text);
-        auto& entry = table[code];
-        std::memcpy(entry.bytes.data(), text.data(), text.size());
-        entry.length = static_cast<std::uint8_t>(text.size());
-    }
-    return table;
-}
-
-} // namespace
-
-std::size_t encodeCodes(std::span<const std::uint8_t> codes, std::uint8_t* out) {
-    static const std::array<EncodedCode, 256> table = buildEncodeTable();
-    const std::uint8_t* p = codes.data();
-    const std::uint8_t* const end = p + codes.size();
-    std::uint8_t* o = out;
-    // Eight codes at a time: all ASCII is one copy; otherwise each code's
-    // four padded bytes are stored and the output moves on by its length.
-    // A group is only taken while a ninth code follows, which keeps the padding
-    // inside the 3 * codes.size() bytes.
-    while (end - p >= 9) {
-        std::uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        if ((word & 0x8080808080808080ull) == 0) {
-            std::memcpy(o, p, 8);
-            o += 8;
-        } else {
-            for (int i = 0; i < 8; ++i) {
-                const EncodedCode& e = table[p[i]];
-                std::memcpy(o, e.bytes.data(), 4);
-                o += e.length;
-            }
-        }
-        p += 8;
-    }
-    for (; p < end; ++p) {
-        const EncodedCode& e = table[*p];
-        std::memcpy(o, e.bytes.data(), e.length);
-        o += e.length;
-    }
-    return static_cast<std::size_t>(o - out);
 }
 
 } // namespace velmora::utf8

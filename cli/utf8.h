@@ -1,5 +1,7 @@
 #pragma once
 
+#include "utf8_simd.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -40,7 +42,11 @@ void append(std::u32string_view codePoints, std::string& out);
 // in one call and every other character (short ASCII stretches too) singly:
 //   bool ascii(const std::uint8_t* bytes, std::size_t count);
 //   bool codePoint(char32_t ch);
-// Either returns false to stop the decoding.
+// Either returns false to stop the decoding. A sink may also take whole runs
+// of characters at a character boundary before anything else sees them:
+//   std::size_t run(const std::uint8_t* bytes, std::size_t count);
+// returns how many bytes it decoded itself (whole valid characters other than
+// U+FEFF; 0 leaves the next character to the decoder).
 class Decoder {
 public:
     enum class Status { Ok, Invalid, Stopped };
@@ -134,6 +140,13 @@ Decoder::Status Decoder::feed(std::span<const std::uint8_t> piece, Sink& sink) {
 
     while (p < end) {
         const auto available = static_cast<std::size_t>(end - p);
+        if constexpr (requires { sink.run(p, available); }) {
+            if (const std::size_t used = sink.run(p, available)) {
+                atStart_ = false;
+                p += used;
+                continue;
+            }
+        }
         if (available >= 8) {
             std::uint64_t word;
             std::memcpy(&word, p, sizeof word);
@@ -193,10 +206,5 @@ Decoder::Status Decoder::feed(std::span<const std::uint8_t> piece, Sink& sink) {
     offset_ += piece.size();
     return Status::Ok;
 }
-
-// Windows-1252 codes to UTF-8: every code becomes one character of 1 to 3
-// bytes. out must have room for 3 * codes.size() bytes; returns the bytes
-// written.
-std::size_t encodeCodes(std::span<const std::uint8_t> codes, std::uint8_t* out);
 
 } // namespace velmora::utf8

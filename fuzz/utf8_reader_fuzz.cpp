@@ -1,10 +1,13 @@
 // Feeds arbitrary bytes to the streaming UTF-8 reader, whole and cut into
 // pieces chosen by the input itself, and aborts when an invariant fails:
 //  - the pieces change nothing: same characters, same verdict, same offset;
+//  - neither do the vector runs of the command-line tool, in every variant
+//    this processor runs, nor do they write beyond the room they are given;
 //  - accepted input re-encodes to exactly its bytes (no overlong form, no
 //    surrogate, nothing beyond U+10FFFF slips through);
 //  - a refusal names an offset inside the input, and everything before that
 //    offset is valid UTF-8 on its own.
+#include "cp1252.h"
 #include "utf8.h"
 
 #include <cstddef>
@@ -12,6 +15,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -31,6 +35,19 @@ struct Collector {
     }
 };
 
+// Takes what the vector runs decode first, as the command-line tool does,
+// and turns their Windows-1252 codes back into characters.
+struct RunCollector : Collector {
+    std::size_t run(const std::uint8_t* bytes, std::size_t n) {
+        std::vector<std::uint8_t> codes(n + 32, 0xEE);
+        const velmora::utf8::Latin1Run taken = velmora::utf8::decodeLatin1Run(bytes, n, codes.data());
+        if (taken.consumed > n || taken.written > taken.consumed) std::abort();
+        for (std::size_t i = n; i < codes.size(); ++i) if (codes[i] != 0xEE) std::abort();
+        for (std::size_t i = 0; i < taken.written; ++i) text += velmora::cp1252::toUnicode(codes[i]);
+        return taken.consumed;
+    }
+};
+
 struct Outcome {
     std::u32string text;
     std::optional<velmora::utf8::Error> error;
@@ -38,9 +55,10 @@ struct Outcome {
 
 // Decodes data in pieces; piece sizes come from a small generator seeded by
 // seed (0: the whole input at once).
+template <class Sink = Collector>
 Outcome decode(const std::uint8_t* data, std::size_t size, std::uint32_t seed) {
     velmora::utf8::Decoder decoder(false);
-    Collector sink;
+    Sink sink;
     std::size_t at = 0;
     std::uint32_t state = seed;
     while (at < size) {
@@ -65,6 +83,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t seed = size > 0 ? 1u + data[0] : 1u;
     const Outcome pieces = decode(data, size, seed);
     if (whole.text != pieces.text || whole.error != pieces.error) std::abort();
+    for (const auto variant : velmora::utf8::availableVariants()) {
+        velmora::utf8::setVariant(variant);
+        // Whole, so that the vector loops get long runs, and in pieces.
+        for (const std::uint32_t cut : {0u, seed}) {
+            const Outcome runs = decode<RunCollector>(data, size, cut);
+            if (runs.text != whole.text || runs.error != whole.error) std::abort();
+        }
+    }
 
     if (!whole.error) {
         std::string again;

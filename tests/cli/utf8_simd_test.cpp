@@ -1,0 +1,174 @@
+#include "cp1252.h"
+#include "crypt_stream.h"
+#include "line_position.h"
+#include "text_cipher.h"
+#include "utf8.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace velmora::utf8;
+
+// Codes of decoded characters as the tool collects them; stops at NUL and at
+// characters the code page lacks. With Run, vector runs come first.
+struct PlainCodes {
+    std::vector<std::uint8_t> codes;
+    bool ascii(const std::uint8_t* bytes, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) if (!codePoint(bytes[i])) return false;
+        return true;
+    }
+    bool codePoint(char32_t ch) {
+        const auto code = velmora::cp1252::fromUnicode(ch).value_or(0);
+        return code != 0 && (codes.push_back(code), true);
+    }
+};
+struct RunCodes : PlainCodes {
+    std::size_t run(const std::uint8_t* bytes, std::size_t n) {
+        const std::size_t before = codes.size();
+        codes.resize(before + n + 64, 0xEE);   // guard bytes behind the room allowed
+        const Latin1Run taken = decodeLatin1Run(bytes, n, codes.data() + before);
+        for (std::size_t i = before + n; i < codes.size(); ++i) EXPECT_EQ(codes[i], 0xEE) << "wrote past the room";
+        codes.resize(before + taken.written);
+        return taken.consumed;
+    }
+};
+
+template <class Sink>
+std::string decodeCut(const std::string& bytes, std::size_t cut) {
+    Decoder decoder;
+    Sink sink;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    auto status = decoder.feed({data, cut}, sink);
+    if (status == Decoder::Status::Ok) status = decoder.feed({data + cut, bytes.size() - cut}, sink);
+    if (status == Decoder::Status::Ok) status = decoder.finish();
+    return std::string(sink.codes.begin(), sink.codes.end()) + " status " + std::to_string(static_cast<int>(status))
+         + " fault " + std::to_string(static_cast<int>(decoder.error().fault)) + "@" + std::to_string(decoder.error().offset);
+}
+
+// Adversarial texts: every lead byte before every kind of second byte at every
+// place of a 32-byte block, truncations, runs of € among ASCII, and random mixes.
+std::vector<std::string> hardTexts() {
+    std::vector<std::string> texts;
+    const std::string ascii = "Hej, vi ses imorgon vid mötet klockan tio. ";
+    for (unsigned lead = 0; lead < 256; ++lead) {
+        for (const unsigned second : {0x00u, 0x41u, 0x80u, 0x9Fu, 0xA0u, 0xBFu, 0xC3u}) {
+            const std::size_t at = (lead * 7 + second) % 40;
+            texts.push_back(ascii.substr(0, at) + char(lead) + char(second) + "\xB6" + ascii);
+        }
+    }
+    const std::string mixed = "aé€b\xC2\xA0中😀ÿ\r\nÅÄÖ åäö ×÷ 1250€€€ \uFEFFx";
+    for (std::size_t end = 0; end <= mixed.size(); ++end) texts.push_back(ascii + mixed.substr(0, end));
+    texts.push_back(ascii + "\uFEFF");   // not a byte order mark there
+    for (std::size_t gap = 0; gap < 40; ++gap) texts.push_back(std::string(gap, 'x') + "€" + std::string(gap % 7, 'y') + "€€" + ascii);
+    std::mt19937 random(7);
+    const std::string alphabet = "ab\r\n\xC2\xC3\xC3\xE2\x82\xAC\x80\x9F\xA0\xBF\xED\xF0\x9F\x98\x80" + std::string(1, '\0');
+    for (int i = 0; i < 300; ++i) {
+        std::string text(random() % 200, ' ');
+        for (char& c : text) c = random() % 3 == 0 ? char(random() % 256) : alphabet[random() % alphabet.size()];
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+TEST(Utf8Variants, DecodeAsTheScalarDecoderWhereverThePiecesAreCut) {
+    const auto texts = hardTexts();
+    for (const Variant variant : availableVariants()) {
+        ASSERT_TRUE(setVariant(variant));
+        ASSERT_EQ(currentVariant(), variant);
+        for (const std::string& text : texts) {
+            const std::string expected = decodeCut<PlainCodes>(text, 0);
+            for (std::size_t cut = 0; cut <= text.size(); cut += text.size() > 90 ? 7u : 1u) {
+                ASSERT_EQ(decodeCut<RunCodes>(text, cut), expected) << "variant " << int(variant) << ", cut " << cut;
+            }
+        }
+    }
+    setVariant(availableVariants().back());
+}
+
+TEST(Utf8Variants, EncodeAsTheScalarEncoder) {
+    std::mt19937 random(3);
+    std::vector<std::vector<std::uint8_t>> inputs;
+    for (std::size_t size = 0; size < 300; ++size) {
+        inputs.emplace_back(size % 80, 0x80);   // € only: three bytes each
+        inputs.emplace_back(size);
+        for (auto& c : inputs.back()) c = static_cast<std::uint8_t>(random() % 4 == 0 ? 'a' : random());
+    }
+    for (unsigned code = 0; code < 256 * 40; code += 3) {   // every code at many places among é
+        inputs.emplace_back(40, static_cast<std::uint8_t>(0xE9));
+        inputs.back()[code % 40] = static_cast<std::uint8_t>(code / 40);
+    }
+    for (const auto& codes : inputs) {
+        std::string expected;
+        for (const std::uint8_t c : codes) append(std::u32string(1, velmora::cp1252::toUnicode(c)), expected);
+        for (const Variant variant : availableVariants()) {
+            std::vector<std::uint8_t> out(3 * codes.size() + 64, 0xEE);
+            setVariant(variant);
+            const std::size_t written = encodeCodes(codes, out.data());
+            EXPECT_EQ(std::string(out.begin(), out.begin() + static_cast<long>(written)), expected) << int(variant);
+            EXPECT_EQ(std::vector<std::uint8_t>(out.begin() + static_cast<long>(3 * codes.size()), out.end()),
+                      std::vector<std::uint8_t>(64, 0xEE)) << "wrote past the room, variant " << int(variant);
+        }
+    }
+    setVariant(availableVariants().back());
+}
+
+// Line ends counted in vector runs against a count character by character.
+TEST(LinePosition, CountsLinesAndColumnsInAnyPieces) {
+    std::mt19937 random(5);
+    for (int round = 0; round < 200; ++round) {
+        // Dense line ends in odd rounds, long lines in even ones.
+        std::string text;
+        while (text.size() < 700) text += round % 2 ? std::string(1, "\r\nab"[random() % 4]) : random() % 40 ? "a" : "\r\n";
+        const std::vector<std::uint8_t> codes(text.begin(), text.end());
+        velmora::cli::LinePosition position;
+        for (std::size_t from = 0, to = 0; from < codes.size(); from = to) {
+            to = std::min(codes.size(), from + random() % 90);
+            position.advance({codes.data() + from, to - from});
+        }
+        std::size_t line = 1, column = 1;
+        for (std::size_t i = 0; i < codes.size(); ++i) {
+            const bool end = codes[i] == '\r' || (codes[i] == '\n' && (i == 0 || codes[i - 1] != '\r'));
+            line += end;
+            column = end || codes[i] == '\n' ? 1 : column + 1;
+        }
+        EXPECT_EQ(position.line(), line);
+        EXPECT_EQ(position.column(), column);
+    }
+}
+
+// Several reads gathered into one piece: a refusal still names the place
+// counted from the start of the text, as the cipher itself does.
+TEST(CryptStream, RefusalsInsideAGatheredPieceKeepTheirPlace) {
+    struct Source : velmora::cli::ByteSource {
+        std::string text;
+        std::size_t at = 0;
+        Result read(std::span<std::uint8_t> buffer) override {
+            const std::size_t n = std::min({buffer.size(), std::size_t{5}, text.size() - at});
+            std::memcpy(buffer.data(), text.data() + at, n);
+            return {n, (at += n, 0)};
+        }
+    };
+    struct Sink : velmora::cli::ByteSink {
+        int write(std::span<const std::uint8_t>) override { return 0; }
+    };
+    const std::u16string text = std::u16string(u"rad ett\r\nrad två\rtre\n och") + u'\0' + u" mer";
+    const auto expected = std::get<velmora::CipherError>(velmora::cryptText(text, u"Hemligt7")).message();
+    for (const bool raw : {false, true}) {
+        Source source;
+        for (const char16_t c : text) raw ? void(source.text += char(c)) : append(std::u32string(1, c), source.text);
+        Sink sink;
+        const auto outcome = velmora::cli::cryptStream(source, sink, std::vector<std::uint8_t>{'H', 'e', 'm', 'l', 'i', 'g', 't', '7'},
+                                                       {.raw = raw, .chunkBytes = 3, .holdBytes = 1 << 20});
+        ASSERT_TRUE(outcome.failure);
+        EXPECT_EQ(outcome.failure->message, expected) << "raw " << raw;
+    }
+}
+
+} // namespace
