@@ -370,6 +370,19 @@ bool anyWithin(const Mask& mask, int x, int y, int dx, int dy, int reach) {
   return false;
 }
 
+// True when a pixel outside the shape lies within `radius` of (x, y): the
+// outline is as wide along curves as along straight edges.
+bool nearOutside(const Mask& mask, int x, int y, int radius) {
+  for (int dy = -radius; dy <= radius; ++dy) {
+    for (int dx = -radius; dx <= radius; ++dx) {
+      if (dx * dx + dy * dy <= radius * radius && !in(mask, x + dx, y + dy)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 bool allWithin(const Mask& mask, int x, int y, int dx, int dy, int reach) {
   for (int step = 1; step <= reach; ++step) {
     if (!in(mask, x + dx * step, y + dy * step)) {
@@ -412,13 +425,15 @@ std::vector<std::uint8_t> keyPaint(int size) {
   // The key, lying on its side: the bit with two teeth on the left, the
   // shaft, a collar and the round bow with its hole on the right.
   const double scale = size / static_cast<double>(Icon16::kSize);
+  // Each part is scaled before the parts are joined: joining flattens
+  // curves into as many segments as their drawn size needs.
   const QPointF bowCentre = QPointF(22.5, 14.5) * scale;
-  const QPainterPath key = QTransform::fromScale(scale, scale)
-                               .map(disc(QPointF(22.5, 14.5), 7.6)
-                                        .subtracted(disc(QPointF(22.5, 14.5), 2.7))
-                                        .united(rect(2, 12, 15, 5))
-                                        .united(rect(12, 10, 3, 9))
-                                        .united(rect(2, 17, 8, 5).subtracted(rect(5, 19, 2, 3))));
+  const QTransform toSize = QTransform::fromScale(scale, scale);
+  const QPainterPath key = disc(bowCentre, 7.6 * scale)
+                               .subtracted(disc(bowCentre, 2.7 * scale))
+                               .united(toSize.map(rect(2, 12, 15, 5)))
+                               .united(toSize.map(rect(12, 10, 3, 9)))
+                               .united(toSize.map(rect(2, 17, 8, 5)).subtracted(toSize.map(rect(5, 19, 2, 3))));
   const Mask shape = rasterize(key, size);
   const int line = std::max(1, static_cast<int>(std::lround(scale)));
   const int band = std::max(1, static_cast<int>(std::lround(2.0 * scale)));
@@ -429,8 +444,7 @@ std::vector<std::uint8_t> keyPaint(int size) {
     for (int x = 0; x < size; ++x) {
       std::uint8_t& p = paint[static_cast<std::size_t>(y * size + x)];
       if (in(shape, x, y)) {
-        const bool edge = !allWithin(shape, x, y, -1, 0, line) || !allWithin(shape, x, y, 1, 0, line) ||
-                          !allWithin(shape, x, y, 0, -1, line) || !allWithin(shape, x, y, 0, 1, line);
+        const bool edge = nearOutside(shape, x, y, line);
         // Light falls from the top left: the bow gets a white gleam along
         // its upper left rim and a darker yellow along its lower right rim;
         // the shaft and the bit are darker along their underside.
