@@ -7,7 +7,10 @@
 #                                        the Info menu looks for it (the
 #                                        program's own folder, links resolved)
 #   <prefix>/share/applications/velmora.desktop
-#   <prefix>/share/icons/hicolor/32x32/apps/velmora.png
+#   <prefix>/share/icons/hicolor/NxN/apps/velmora.png   N = 16 ... 256
+#   <prefix>/share/metainfo/<id>.metainfo.xml   AppStream
+#   <prefix>/share/man/man1/*.1.gz       manuals, Swedish; English under man/en
+#   <prefix>/share/doc/velmora/{copyright,changelog.gz}
 #
 #   cmake --install <build> --prefix <dir>
 #   cpack --config <build>/CPackConfig.cmake   -> velmora_<version>_<arch>.deb
@@ -16,8 +19,23 @@ include(GNUInstallDirs)
 
 set(VELMORA_INSTALL_PROGRAM_DIR "lib/velmora" CACHE STRING
   "Folder under the prefix for the window program and the files it reads beside itself")
-set(VELMORA_PACKAGE_MAINTAINER "Velmora <velmora@localhost>" CACHE STRING
-  "Maintainer field of the Debian package")
+# Whoever builds a package to hand out sets these to their own address and
+# the project's web address; the defaults are reserved example names.
+set(VELMORA_PACKAGE_MAINTAINER "Velmora developers <velmora-maintainers@example.org>" CACHE STRING
+  "Maintainer field of the Debian package and its changelog: \"Name <address>\"")
+# Build trees configured before carry the earlier default, which is no
+# routable address; they move to the new default.
+if(VELMORA_PACKAGE_MAINTAINER STREQUAL "Velmora <velmora@localhost>")
+  set_property(CACHE VELMORA_PACKAGE_MAINTAINER PROPERTY VALUE
+    "Velmora developers <velmora-maintainers@example.org>")
+endif()
+set(VELMORA_PROJECT_URL "https://example.org/velmora" CACHE STRING
+  "Project web address; the AppStream metadata links it and the screenshot docs/velmora-start.png under it")
+# The AppStream component id, reverse-DNS of the project's address. Kept
+# apart from the cache above: changing it later makes it another component.
+set(VELMORA_APPSTREAM_ID "org.example.velmora")
+# The date of this release, for the Debian changelog (RFC 5322).
+set(VELMORA_RELEASE_DATE "Mon, 07 Dec 2026 00:00:00 +0000")
 
 foreach(_velmora_dir CMAKE_INSTALL_BINDIR VELMORA_INSTALL_PROGRAM_DIR)
   if(IS_ABSOLUTE "${${_velmora_dir}}")
@@ -26,6 +44,44 @@ foreach(_velmora_dir CMAKE_INSTALL_BINDIR VELMORA_INSTALL_PROGRAM_DIR)
 endforeach()
 
 install(TARGETS velmora-crypt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# Files Debian wants compressed with gzip -9n (no name, no time stamp, so
+# the same input gives the same bytes).
+find_program(VELMORA_GZIP gzip REQUIRED)
+function(velmora_gzip source output)
+  get_filename_component(_dir ${output} DIRECTORY)
+  string(REGEX REPLACE "\\.gz$" "" _plain ${output})
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${_dir}
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${_plain}
+    COMMAND ${VELMORA_GZIP} -9nf ${_plain}
+    DEPENDS ${source}
+    VERBATIM)
+endfunction()
+
+set(_velmora_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/velmora)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${_velmora_doc_dir})
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
+# A native package (no Debian revision): its changelog is changelog.gz.
+velmora_gzip(${PROJECT_BINARY_DIR}/packaging/changelog ${PROJECT_BINARY_DIR}/packaging/doc/changelog.gz)
+set(_velmora_gzipped ${PROJECT_BINARY_DIR}/packaging/doc/changelog.gz)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/doc/changelog.gz DESTINATION ${_velmora_doc_dir})
+
+# The manuals: Swedish, like the programs, where man looks by default;
+# English under the en locale.
+set(_velmora_manuals velmora-crypt)
+if(TARGET velmora)
+  list(APPEND _velmora_manuals velmora)
+endif()
+foreach(_velmora_manual IN LISTS _velmora_manuals)
+  foreach(_velmora_lang_dir "" "en/")
+    set(_velmora_man_gz ${PROJECT_BINARY_DIR}/packaging/man/${_velmora_lang_dir}man1/${_velmora_manual}.1.gz)
+    velmora_gzip(${PROJECT_SOURCE_DIR}/man/${_velmora_lang_dir}${_velmora_manual}.1 ${_velmora_man_gz})
+    list(APPEND _velmora_gzipped ${_velmora_man_gz})
+    install(FILES ${_velmora_man_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/${_velmora_lang_dir}man1)
+  endforeach()
+endforeach()
+add_custom_target(velmora-gzipped-docs ALL DEPENDS ${_velmora_gzipped})
 
 if(TARGET velmora)
   install(TARGETS velmora RUNTIME DESTINATION ${VELMORA_INSTALL_PROGRAM_DIR})
@@ -49,18 +105,31 @@ if(TARGET velmora)
   install(FILES ${PROJECT_BINARY_DIR}/packaging/velmora.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
-  # The desktop icon: the window's key icon, written as PNG at build time.
-  add_executable(velmora-icon-png ${PROJECT_SOURCE_DIR}/packaging/icon_png.cpp)
-  target_link_libraries(velmora-icon-png PRIVATE Qt6::Gui)
-  velmora_warnings(velmora-icon-png)
-  set(_velmora_icon_png ${PROJECT_BINARY_DIR}/packaging/velmora.png)
-  add_custom_command(OUTPUT ${_velmora_icon_png}
-    COMMAND velmora-icon-png ${PROJECT_SOURCE_DIR}/resources/key.ico ${_velmora_icon_png} 32
-    DEPENDS velmora-icon-png ${PROJECT_SOURCE_DIR}/resources/key.ico
-    COMMENT "Skriver ikonen velmora.png"
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/velmora.metainfo.xml.in
+    ${PROJECT_BINARY_DIR}/packaging/${VELMORA_APPSTREAM_ID}.metainfo.xml @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/${VELMORA_APPSTREAM_ID}.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+  # The desktop icons: the window's key drawn afresh at each size by the
+  # picture generator (at 32 x 32 it is key.ico pixel for pixel).
+  set(_velmora_icon_dir ${PROJECT_BINARY_DIR}/packaging/icons)
+  set(_velmora_icon_sizes 16 24 32 48 64 128 256)
+  set(_velmora_icon_pngs)
+  foreach(_velmora_size IN LISTS _velmora_icon_sizes)
+    list(APPEND _velmora_icon_pngs ${_velmora_icon_dir}/velmora-${_velmora_size}.png)
+  endforeach()
+  add_custom_command(OUTPUT ${_velmora_icon_pngs}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${_velmora_icon_dir}
+    COMMAND velmora-resource-gen --desktop-icons ${_velmora_icon_dir}
+    DEPENDS velmora-resource-gen
+    COMMENT "Ritar skrivbordsikonerna"
     VERBATIM)
-  add_custom_target(velmora-desktop-icon ALL DEPENDS ${_velmora_icon_png})
-  install(FILES ${_velmora_icon_png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+  add_custom_target(velmora-desktop-icons ALL DEPENDS ${_velmora_icon_pngs})
+  foreach(_velmora_size IN LISTS _velmora_icon_sizes)
+    install(FILES ${_velmora_icon_dir}/velmora-${_velmora_size}.png
+      DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${_velmora_size}x${_velmora_size}/apps
+      RENAME velmora.png)
+  endforeach()
 endif()
 
 # --- The Debian package ------------------------------------------------------
@@ -89,7 +158,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VENDOR "${VELMORA_PRODUCT_NAME}")
 set(CPACK_PACKAGE_VERSION "${VELMORA_VERSION_TEXT}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${VELMORA_PRODUCT_NAME} - kryptering av e-posttext med lösenord")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "kryptering av e-posttext med ett delat lösenord")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -105,15 +174,14 @@ mottagare delar lösenordet; samma knapp krypterar och dekrypterar.
 .
 Paketet innehåller fönsterprogrammet velmora och kommandoradsverktyget
 velmora-crypt, som gör samma sak i skript och rörledningar.")
-# Declared by hand rather than computed, so the package does not depend on
-# which tools the build machine has: the C and C++ runtimes at the symbol
-# versions the programs use (glibc 2.34, GLIBCXX_3.4.29 of GCC 11), the Qt 6
-# modules the window links (the xcb platform plugin is in libqt6gui6), the
-# fonts the window is drawn with, and xdg-open for the Info menu.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11)")
+# The libraries the programs link, with the versions their symbols need,
+# come from dpkg-shlibdeps (dpkg-dev); it cannot see the fonts the window is
+# drawn with, nor xdg-open for the Info menu, nor the Wayland platform plugin
+# Qt uses on a Wayland desktop instead of XWayland.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(TARGET velmora)
-  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
-    ", libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.4.0), libqt6widgets6 (>= 6.4.0), fonts-liberation, xdg-utils")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, xdg-utils")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

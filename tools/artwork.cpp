@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QRadialGradient>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -325,14 +326,18 @@ QImage drawButton() {
 
 namespace {
 
-using Mask = std::array<bool, Icon16::kPixels>;
+// Which pixels of a size x size picture belong to a shape.
+struct Mask {
+  int size = 0;
+  std::vector<bool> bits;
+};
 
 // A pixel belongs to a shape when at least half of a 4 x 4 grid of samples
 // inside it lies in the shape.
-Mask rasterize(const QPainterPath& shape) {
-  Mask mask{};
-  for (int y = 0; y < Icon16::kSize; ++y) {
-    for (int x = 0; x < Icon16::kSize; ++x) {
+Mask rasterize(const QPainterPath& shape, int size = Icon16::kSize) {
+  Mask mask{size, std::vector<bool>(static_cast<std::size_t>(size) * static_cast<std::size_t>(size))};
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
       int inside = 0;
       for (int sy = 0; sy < 4; ++sy) {
         for (int sx = 0; sx < 4; ++sx) {
@@ -341,17 +346,50 @@ Mask rasterize(const QPainterPath& shape) {
           }
         }
       }
-      mask[static_cast<std::size_t>(Icon16::at(x, y))] = inside >= 8;
+      mask.bits[static_cast<std::size_t>(y * size + x)] = inside >= 8;
     }
   }
   return mask;
 }
 
 bool in(const Mask& mask, int x, int y) {
-  if (x < 0 || y < 0 || x >= Icon16::kSize || y >= Icon16::kSize) {
+  if (x < 0 || y < 0 || x >= mask.size || y >= mask.size) {
     return false;
   }
-  return mask[static_cast<std::size_t>(Icon16::at(x, y))];
+  return mask.bits[static_cast<std::size_t>(y * mask.size + x)];
+}
+
+// True when a pixel of the shape lies within `reach` steps of (x, y) in
+// direction (dx, dy), the step itself included.
+bool anyWithin(const Mask& mask, int x, int y, int dx, int dy, int reach) {
+  for (int step = 1; step <= reach; ++step) {
+    if (in(mask, x + dx * step, y + dy * step)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// True when a pixel outside the shape lies within `radius` of (x, y): the
+// outline is as wide along curves as along straight edges.
+bool nearOutside(const Mask& mask, int x, int y, int radius) {
+  for (int dy = -radius; dy <= radius; ++dy) {
+    for (int dx = -radius; dx <= radius; ++dx) {
+      if (dx * dx + dy * dy <= radius * radius && !in(mask, x + dx, y + dy)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool allWithin(const Mask& mask, int x, int y, int dx, int dy, int reach) {
+  for (int step = 1; step <= reach; ++step) {
+    if (!in(mask, x + dx * step, y + dy * step)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 QPainterPath disc(QPointF centre, double radius) {
@@ -377,50 +415,83 @@ std::array<QRgb, 16> iconPalette() {
           qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(96, 176, 255), qRgb(255, 255, 255)};
 }
 
-Icon16 drawKeyIcon() {
+namespace {
+
+// The key icon as palette indices, row by row. Drawn on a 32 x 32 grid and
+// scaled as geometry, so every size is drawn afresh rather than enlarged
+// pixels; outline, shading and shadow widths grow with the scale (one, two
+// and two pixels at 32 x 32), never below one pixel.
+std::vector<std::uint8_t> keyPaint(int size) {
   // The key, lying on its side: the bit with two teeth on the left, the
   // shaft, a collar and the round bow with its hole on the right.
-  const QPointF bowCentre(22.5, 14.5);
-  const QPainterPath key = disc(bowCentre, 7.6)
-                               .subtracted(disc(bowCentre, 2.7))
-                               .united(rect(2, 12, 15, 5))
-                               .united(rect(12, 10, 3, 9))
-                               .united(rect(2, 17, 8, 5).subtracted(rect(5, 19, 2, 3)));
-  const Mask shape = rasterize(key);
+  const double scale = size / static_cast<double>(Icon16::kSize);
+  // Each part is scaled before the parts are joined: joining flattens
+  // curves into as many segments as their drawn size needs.
+  const QPointF bowCentre = QPointF(22.5, 14.5) * scale;
+  const QTransform toSize = QTransform::fromScale(scale, scale);
+  const QPainterPath key = disc(bowCentre, 7.6 * scale)
+                               .subtracted(disc(bowCentre, 2.7 * scale))
+                               .united(toSize.map(rect(2, 12, 15, 5)))
+                               .united(toSize.map(rect(12, 10, 3, 9)))
+                               .united(toSize.map(rect(2, 17, 8, 5)).subtracted(toSize.map(rect(5, 19, 2, 3))));
+  const Mask shape = rasterize(key, size);
+  const int line = std::max(1, static_cast<int>(std::lround(scale)));
+  const int band = std::max(1, static_cast<int>(std::lround(2.0 * scale)));
 
-  Icon16 icon;
-  icon.palette = iconPalette();
-  for (int y = 0; y < Icon16::kSize; ++y) {
-    for (int x = 0; x < Icon16::kSize; ++x) {
-      std::uint8_t paint = colour::kSilver;
+  std::vector<std::uint8_t> paint(static_cast<std::size_t>(size) * static_cast<std::size_t>(size),
+                                  colour::kSilver);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      std::uint8_t& p = paint[static_cast<std::size_t>(y * size + x)];
       if (in(shape, x, y)) {
-        const bool edge = !in(shape, x - 1, y) || !in(shape, x + 1, y) || !in(shape, x, y - 1) ||
-                          !in(shape, x, y + 1);
+        const bool edge = nearOutside(shape, x, y, line);
         // Light falls from the top left: the bow gets a white gleam along
         // its upper left rim and a darker yellow along its lower right rim;
         // the shaft and the bit are darker along their underside.
-        const bool inBow = x >= 16;
-        const bool upperLeft = (x + 0.5 - bowCentre.x()) + (y + 0.5 - bowCentre.y()) < -2.0;
-        const bool nearBelow = !in(shape, x, y + 2);
-        const bool nearRight = !in(shape, x + 2, y);
-        const bool nearAbove = !in(shape, x, y - 2);
-        const bool nearLeft = !in(shape, x - 2, y);
+        const bool inBow = x >= 16 * scale;
+        const bool upperLeft = (x + 0.5 - bowCentre.x()) + (y + 0.5 - bowCentre.y()) < -2.0 * scale;
+        const bool nearBelow = !allWithin(shape, x, y, 0, 1, band);
+        const bool nearRight = !allWithin(shape, x, y, 1, 0, band);
+        const bool nearAbove = !allWithin(shape, x, y, 0, -1, band);
+        const bool nearLeft = !allWithin(shape, x, y, -1, 0, band);
         if (edge) {
-          paint = colour::kBlack;
+          p = colour::kBlack;
         } else if (inBow && upperLeft && (nearAbove || nearLeft)) {
-          paint = colour::kWhite;
+          p = colour::kWhite;
         } else if (nearBelow || (inBow && !upperLeft && nearRight)) {
-          paint = colour::kOlive;
+          p = colour::kOlive;
         } else {
-          paint = colour::kYellow;
+          p = colour::kYellow;
         }
-      } else if (in(shape, x - 1, y - 1) || in(shape, x - 2, y - 2)) {
-        paint = colour::kGrey;
+      } else if (anyWithin(shape, x, y, -1, -1, band)) {
+        p = colour::kGrey;
       }
-      icon.index[static_cast<std::size_t>(Icon16::at(x, y))] = paint;
     }
   }
+  return paint;
+}
+
+}  // namespace
+
+Icon16 drawKeyIcon() {
+  const std::vector<std::uint8_t> paint = keyPaint(Icon16::kSize);
+  Icon16 icon;
+  icon.palette = iconPalette();
+  std::copy(paint.begin(), paint.end(), icon.index.begin());
   return icon;
+}
+
+QImage drawKeyPicture(int size) {
+  const std::vector<std::uint8_t> paint = keyPaint(size);
+  const std::array<QRgb, 16> palette = iconPalette();
+  QImage image(size, size, QImage::Format_ARGB32);
+  for (int y = 0; y < size; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < size; ++x) {
+      row[x] = palette[paint[static_cast<std::size_t>(y * size + x)]];
+    }
+  }
+  return image;
 }
 
 Icon16 drawWheelIcon() {

@@ -52,6 +52,10 @@ inline constexpr int kButtonHeight = 26;
 // left and the bow to the right, on an opaque light-grey ground.
 [[nodiscard]] Icon16 drawKeyIcon();
 
+// The same key drawn for the desktop at size x size pixels (ARGB32, opaque),
+// from the same geometry: at 32 it is drawKeyIcon() pixel for pixel.
+[[nodiscard]] QImage drawKeyPicture(int size);
+
 // Picture icon: a red ship's wheel with eight spokes on a transparent ground.
 [[nodiscard]] Icon16 drawWheelIcon();
 

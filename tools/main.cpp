@@ -1,12 +1,14 @@
 // velmora-resource-gen: redraws the window's pictures and rewrites its texts
 // into a resources folder. The build runs it only on request, through the
 // targets regenerate-pictures and regenerate-texts; the files it writes are
-// committed.
+// committed. With --desktop-icons it draws the desktop's key icons instead,
+// which the build makes every time for installing.
 
 #include "artwork.h"
 #include "picture_codecs.h"
 #include "resource_texts.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QDir>
 #include <QSaveFile>
@@ -35,12 +37,25 @@ bool writeFile(const QDir& dir, const QString& name, const QByteArray& bytes) {
   return true;
 }
 
+// The icon sizes of the desktop's hicolor theme that the package installs.
+constexpr int kDesktopIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+QByteArray png(const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+    return {};
+  }
+  return bytes;
+}
+
 void usage() {
   std::fprintf(stderr,
-               "Användning: velmora-resource-gen [--pictures] [--texts] KATALOG\n"
-               "  --pictures  rita background.bmp, button.bmp, key.ico och wheel.ico\n"
-               "  --texts     skriv help_text.txt, label3_caption.txt och Info.txt\n"
-               "Utan val skrivs allt.\n");
+               "Användning: velmora-resource-gen [--pictures] [--texts] [--desktop-icons] KATALOG\n"
+               "  --pictures       rita background.bmp, button.bmp, key.ico och wheel.ico\n"
+               "  --texts          skriv help_text.txt, label3_caption.txt och Info.txt\n"
+               "  --desktop-icons  rita skrivbordsikonerna velmora-16.png ... velmora-256.png\n"
+               "Utan val skrivs bilderna och texterna.\n");
 }
 
 }  // namespace
@@ -48,6 +63,7 @@ void usage() {
 int main(int argc, char* argv[]) {
   bool pictures = false;
   bool texts = false;
+  bool desktopIcons = false;
   QString target;
   for (int i = 1; i < argc; ++i) {
     const QString arg = QString::fromLocal8Bit(argv[i]);
@@ -55,6 +71,8 @@ int main(int argc, char* argv[]) {
       pictures = true;
     } else if (arg == QLatin1String("--texts")) {
       texts = true;
+    } else if (arg == QLatin1String("--desktop-icons")) {
+      desktopIcons = true;
     } else if (!arg.startsWith(u'-') && target.isEmpty()) {
       target = arg;
     } else {
@@ -66,7 +84,7 @@ int main(int argc, char* argv[]) {
     usage();
     return 2;
   }
-  if (!pictures && !texts) {
+  if (!pictures && !texts && !desktopIcons) {
     pictures = texts = true;
   }
 
@@ -87,6 +105,11 @@ int main(int argc, char* argv[]) {
     files.emplace_back(QStringLiteral("help_text.txt"), utf8File(velmora::art::helpText()));
     files.emplace_back(QStringLiteral("label3_caption.txt"), utf8File(velmora::art::label3Caption()));
     files.emplace_back(QStringLiteral("Info.txt"), utf8File(velmora::art::infoText()));
+  }
+  if (desktopIcons) {
+    for (const int size : kDesktopIconSizes) {
+      files.emplace_back(QStringLiteral("velmora-%1.png").arg(size), png(velmora::art::drawKeyPicture(size)));
+    }
   }
 
   bool ok = true;

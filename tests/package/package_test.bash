@@ -56,13 +56,20 @@ check_build() {
 
 # The regular files and links of the package, nothing more or less.
 expected_entries() {
-    cat <<EOF
+    sort <<EOF
 ./usr/bin/velmora
 ./usr/bin/velmora-crypt
 ./usr/lib/velmora/Info.txt
 ./usr/lib/velmora/velmora
 ./usr/share/applications/velmora.desktop
-./usr/share/icons/hicolor/32x32/apps/velmora.png
+$(for n in 16 24 32 48 64 128 256; do echo "./usr/share/icons/hicolor/${n}x$n/apps/velmora.png"; done)
+./usr/share/doc/velmora/changelog.gz
+./usr/share/doc/velmora/copyright
+./usr/share/man/man1/velmora.1.gz
+./usr/share/man/man1/velmora-crypt.1.gz
+./usr/share/man/en/man1/velmora.1.gz
+./usr/share/man/en/man1/velmora-crypt.1.gz
+./usr/share/metainfo/org.example.velmora.metainfo.xml
 EOF
 }
 
