@@ -65,6 +65,7 @@ TEST_F(WindowTest, WhatTheWindowShowsAtStart) {
     EXPECT_EQ(form->Label4->text() + form->Label2->text() + form->Text1->text(), QString());
     EXPECT_EQ(QApplication::focusWidget(), form->Command3D1);
     EXPECT_EQ(form->txtClip->palette().color(QPalette::Base), kRestColour);
+    EXPECT_EQ(form->txtClip->palette().color(QPalette::Inactive, QPalette::Highlight), kRestColour);  // no selection shown unfocused
     EXPECT_EQ(form->Panel3D1->palette().color(QPalette::Window), kGrey);
     EXPECT_EQ(QFontInfo(form->txtClip->font()).family(), QStringLiteral("Liberation Sans"));
     // Every control where the form puts it (twips / 15), with its caption,
