@@ -14,8 +14,6 @@
 #include <climits>
 #include <random>
 
-void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toUtf8().toPercentEncoding(" ").toStdString() << '"'; }
-
 namespace {
 
 QString units(std::initializer_list<char16_t> list) {
