@@ -19,7 +19,6 @@ over the same code meet the same faults.
 
 import argparse
 import json
-import os
 import random
 import re
 import signal
@@ -231,6 +230,11 @@ def failed_tests(build_dir, jobs, test_timeout, suite_timeout, stop_early=True):
     return names
 
 
+def stop(signum, frame):
+    """SIGTERM ends the run like Ctrl+C: the source is restored first."""
+    raise KeyboardInterrupt
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--source", type=Path, required=True, help="source tree to mutate (a copy)")
@@ -252,7 +256,7 @@ def main():
             print(f"{m.path}:{m.line}: {m.what}")
         return 0
 
-    signal.signal(signal.SIGTERM, lambda *_: (_ for _ in ()).throw(KeyboardInterrupt()))
+    signal.signal(signal.SIGTERM, stop)
     if not (build_dir / "CMakeCache.txt").exists():
         configure = ["cmake", "-S", str(source), "-B", str(build_dir), "-G", "Ninja",
                      "-DCMAKE_BUILD_TYPE=Release", "-DVELMORA_BUILD_BENCH=OFF",
