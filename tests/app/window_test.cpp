@@ -89,7 +89,7 @@ TEST_F(WindowTest, WhatTheWindowShowsAtStart) {
     };
     for (const auto& [widget, geometry, caption, pixelSize] : controls) {
         const bool inPanel = widget->parentWidget() == form->Panel3D1;
-        EXPECT_EQ(widget->geometry().translated(inPanel ? -form->Panel3D1->innerOrigin() : QPoint()), geometry) << widget->objectName().toStdString();
+        EXPECT_EQ(widget->geometry().translated(inPanel ? QPoint(-2, -2) : QPoint()), geometry) << widget->objectName().toStdString();  // inside the 2-px bevel
         EXPECT_TRUE(pixelSize == 0 || widget->font().pixelSize() == pixelSize) << widget->objectName().toStdString();
         auto* button = qobject_cast<SSCommand*>(widget);
         EXPECT_TRUE(caption.isEmpty() || (button ? button->text() : qobject_cast<QLabel*>(widget)->text()) == caption);

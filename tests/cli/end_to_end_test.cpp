@@ -195,9 +195,11 @@ TEST_F(VelmoraCrypt, ASignalLeavesNoTemporaryFile) {
     // Standard input stays open, so the run waits with its temporary file made.
     const std::string pidFile = (dir_ / "pid").string();
     std::system(("sleep 10 | " + commandLine({"--password-file", "@pw", "-o", "@out"}) + " 2>/dev/null & echo $! >" + pidFile).c_str());
-    for (int i = 0; i < 3000 && files().size() < 2; ++i) ::usleep(10000);  // patient under load
-    EXPECT_EQ(files().size(), 2u);
     const pid_t pid = std::stoi(read(pidFile));
+    // Made its temporary file and asleep on the open input: past creating it.
+    const auto waiting = [&] { return files().size() == 2 && read("/proc/" + std::to_string(pid) + "/stat").find(") S ") != std::string::npos; };
+    for (int i = 0; i < 3000 && !waiting(); ++i) ::usleep(10000);
+    EXPECT_EQ(files().size(), 2u);
     ::kill(pid, SIGTERM);
     for (int i = 0; i < 3000 && ::kill(pid, 0) == 0; ++i) ::usleep(10000);
     EXPECT_EQ(files(), (std::set<std::string>{"pw"}));
