@@ -37,6 +37,24 @@ void guardTemporary(const std::string& path) {
     }
 }
 
+// Holds the fatal signals back for its lifetime: between creating the
+// temporary file and guarding it, a signal would leave the file behind.
+class FatalSignalsHeld {
+public:
+    FatalSignalsHeld() {
+        sigset_t fatal;
+        sigemptyset(&fatal);
+        for (const int s : kFatalSignals) sigaddset(&fatal, s);
+        ::pthread_sigmask(SIG_BLOCK, &fatal, &previous_);
+    }
+    ~FatalSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    FatalSignalsHeld(const FatalSignalsHeld&) = delete;
+    FatalSignalsHeld& operator=(const FatalSignalsHeld&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
 void releaseTemporary() {
     for (std::size_t i = 0; i < kFatalSignals.size(); ++i) ::sigaction(kFatalSignals[i], &gPreviousActions[i], nullptr);
     gTemporaryPath = nullptr;
@@ -138,9 +156,14 @@ std::variant<std::unique_ptr<OutputTarget>, Failure> OutputTarget::open(const st
     const std::string directory = directoryOf(target);
     const std::string base = target.substr(target.rfind('/') + 1);   // npos + 1 == 0
     std::string temporary = directory + "/." + base.substr(0, 100) + ".velmora-XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) return ioFailure("Kan inte skapa en fil i katalogen " + quoted(directory), errno);
-    std::unique_ptr<OutputTarget> output(new OutputTarget(Kind::Replace, fd, target, std::move(temporary)));
+    std::unique_ptr<OutputTarget> output;
+    {
+        const FatalSignalsHeld held;
+        const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+        if (fd < 0) return ioFailure("Kan inte skapa en fil i katalogen " + quoted(directory), errno);
+        output.reset(new OutputTarget(Kind::Replace, fd, target, std::move(temporary)));
+    }
+    const int fd = output->fd();
     // The owner first: changing it clears the set-user-ID and set-group-ID bits.
     struct stat made {};
     if (owner && ::fstat(fd, &made) == 0 && (made.st_uid != owner->first || made.st_gid != owner->second)

@@ -5,35 +5,22 @@
 #include "password_box.h"
 #include "recording_runtime_services.h"
 #include "ss_command.h"
-#include "qt_printers.h"
 #include "ss_panel.h"
 #include "swedish_translator.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <QTimer>
-
-#include <functional>
 #include <memory>
+#include <ostream>
 
-// Runs the program's event loop with action queued inside it; true when the
-// loop ended by itself rather than by the fail-safe.
-inline bool eventLoopEndsAfter(QObject* context, const std::function<void()>& action) {
-    QTimer::singleShot(0, context, action);
-    QTimer failSafe;
-    failSafe.setSingleShot(true);
-    QObject::connect(&failSafe, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-    failSafe.start(5000);
-    return QApplication::exec() == 0;
-}
+// Readable Qt strings in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 // A shown, active Form1 on recording runtime services, with the handlers
 // it runs written down in order.
@@ -54,11 +41,7 @@ protected:
     }
 
     // Takes the handlers run so far and starts a new record.
-    QStringList takeHandlers() {
-        QStringList taken = handlers;
-        handlers.clear();
-        return taken;
-    }
+    QStringList takeHandlers() { return std::exchange(handlers, {}); }
 
     void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 
@@ -66,11 +49,8 @@ protected:
     // layout would deliver them, as text with no key code of their own.
     static void typeText(QWidget* widget, const QString& text) {
         for (QChar c : text) {
-            if (c.unicode() >= 0x20 && c.unicode() < 0x7F) {
-                QTest::keyClick(widget, static_cast<char>(c.unicode()));
-            } else {
-                QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-            }
+            const bool ascii = c.unicode() >= 0x20 && c.unicode() < 0x7F;
+            QTest::sendKeyEvent(QTest::Click, widget, ascii ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
     }
 

@@ -3,8 +3,6 @@
 #include "runtime_services.h"
 
 #include <QList>
-#include <QString>
-#include <QStringList>
 
 #include <deque>
 #include <functional>
@@ -18,34 +16,24 @@ public:
         QString prompt;
         int style = 0;
     };
-    struct Launch {
-        QString program;
-        QStringList arguments;
-    };
 
     QList<MessageBox> messageBoxes;
     std::deque<int> answers;
-    // Runs while a message box is "open", to look at the window meanwhile.
-    std::function<void()> whileMessageBoxOpen;
-
+    std::function<void()> whileMessageBoxOpen;  // to look at the window meanwhile
     bool clipboardHasText = false;
     QString clipboard;
     int clipboardClears = 0;
-
     QList<int> pointerChanges;
     int pointer = Default;
-
     QString programDirectory = QStringLiteral("/opt/velmora");
-    QList<Launch> launches;
-    QStringList commandLines;
+    QList<std::pair<QString, QStringList>> launches;  // program, arguments
     bool startSucceeds = true;
 
     int msgBox(QWidget*, const QString& prompt, int style) override {
         messageBoxes.append({prompt, style});
         if (whileMessageBoxOpen) whileMessageBoxOpen();
-        if (answers.empty()) return Ok;
-        const int answer = answers.front();
-        answers.pop_front();
+        const int answer = answers.empty() ? Ok : answers.front();
+        if (!answers.empty()) answers.pop_front();
         return answer;
     }
     void clearClipboard() override {
@@ -58,17 +46,11 @@ public:
         clipboard = text;
     }
     QString clipboardText() override { return clipboardHasText ? clipboard : QString(); }
-    void setMousePointer(int value) override {
-        pointerChanges.append(value);
-        pointer = value;
-    }
+    void setMousePointer(int value) override { pointerChanges.append(pointer = value); }
     QString appPath() override { return programDirectory; }
     bool startProgram(const QString& program, const QStringList& arguments) override {
         launches.append({program, arguments});
         return startSucceeds;
     }
-    bool startCommandLine(const QString& commandLine) override {
-        commandLines.append(commandLine);
-        return startSucceeds;
-    }
+    bool startCommandLine(const QString&) override { return false; }  // Windows only
 };

@@ -1,43 +1,46 @@
 // velmora-crypt never destroys what it was not asked to replace, never lets a
 // user replace what they may not write, and keeps the password out of reach.
-#include "process_runner.h"
 #include "wiping_allocator.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <grp.h>
 #include <pwd.h>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using velmora::testing::ProcessSetup;
 
 namespace {
 
-const std::string kProgram = VELMORA_CRYPT_PATH;
 const std::string kText = "befintligt\n";
 
-// Root passes every permission check, so as root the program runs as nobody.
+// Root passes every permission check, so as root the program runs as nobody,
+// in a folder everyone may write (no sticky bit).
 class OutputSafety : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "velmora-safety-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         dir_ = pattern;
-        ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);   // writable by the runner, no sticky bit
-        write("pw", "Hemligt7\n", 0644);
+        ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
+        write("pw", "Hemligt7\n", 0644, false);
+        write("in", kText, 0644, false);
     }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override {
+        fs::remove_all(dir_);
+        fs::remove(dir_.string() + ".err");
+    }
 
     static bool asRoot() { return ::geteuid() == 0; }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    void write(const std::string& name, const std::string& content, mode_t mode, bool runnerOwns = true) const {
+    void write(const std::string& name, const std::string& content, mode_t mode, bool runnerOwns) const {
         fs::remove(path(name));
         std::ofstream(path(name), std::ios::binary) << content;
         if (asRoot() && runnerOwns) {
@@ -46,74 +49,78 @@ protected:
         EXPECT_EQ(::chmod(path(name).c_str(), mode), 0);
     }
     std::string read(const std::string& name) const {
-        std::ifstream in(path(name), std::ios::binary);
+        std::ifstream in(name.starts_with("/") ? name : path(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    // velmora-crypt, with the password file unless told a descriptor, as the unprivileged runner.
-    velmora::testing::Process start(std::vector<std::string> args, ProcessSetup setup = {}) const {
-        if (std::find(args.begin(), args.end(), "--password-fd") == args.end()) args.insert(args.begin(), {"--password-file", path("pw")});
-        setup.args = args;
-        if (!asRoot()) return velmora::testing::startProcess(kProgram, setup);
-        setup.args.insert(setup.args.begin(), {"--reuid=nobody", "--regid=nogroup", "--clear-groups", kProgram});
-        return velmora::testing::startProcess("/usr/bin/setpriv", setup);
+    std::set<std::string> files() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_)) names.insert(entry.path().filename().string());
+        return names;
+    }
+    // A shell command line run in the folder, "crypt " standing for the
+    // program run by the unprivileged runner; the status and what it said.
+    std::pair<int, std::string> shell(std::string line) const {
+        const std::string program = std::string(asRoot() ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "") +
+                                    "'" + VELMORA_CRYPT_PATH + "' ";
+        for (auto at = line.find("crypt "); at != std::string::npos; at = line.find("crypt ", at + program.size())) {
+            line.replace(at, 6, program);
+        }
+        const std::string err = dir_.string() + ".err";
+        const int status = std::system(("cd '" + dir_.string() + "' && " + line + " 2>'" + err + "'").c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(err)};
     }
 
     fs::path dir_;
 };
 
-struct TargetCase {
-    const char* name;
-    std::vector<std::string> args;   // "@f" stands for the file f
-    bool stdoutAppendsToF;           // the shell's >> f
-    mode_t mode;                     // of f
-    bool rootOwnsF;                  // needs a second user: runs as root only
-    int status;
-    const char* messagePart;
-    enum { Unchanged, Cipher, Appended } f;
-};
+enum class Left { Unchanged, Cipher, Appended };   // what f holds afterwards
 
 TEST_F(OutputSafety, TargetsAreWrittenInPlaceReplacedOrRefused) {
-    const std::vector<TargetCase> cases = {
-        {"-o /dev/stdout >> f", {"-o", "/dev/stdout"}, true, 0644, false, 0, "", TargetCase::Appended},
-        {"-o /dev/fd/1 >> f", {"-o", "/dev/fd/1"}, true, 0644, false, 0, "", TargetCase::Appended},
-        {"-o /proc/self/fd/1 >> f", {"-o", "/proc/self/fd/1"}, true, 0644, false, 0, "", TargetCase::Appended},
-        {"-o /dev/stdin", {"-o", "/dev/stdin"}, false, 0644, false, 1, "inte \xC3\xB6ppen f\xC3\xB6r skrivning", TargetCase::Unchanged},
-        {"f >> f", {"@f"}, true, 0644, false, 1, "samma fil", TargetCase::Unchanged},
-        {"-o f f", {"-o", "@f", "@f"}, false, 0644, false, 0, "", TargetCase::Cipher},
-        {"-o f, f read-only", {"-o", "@f"}, false, 0444, false, 1, "\xC3\xA5tkomst nekad", TargetCase::Unchanged},
-        {"-o f, f another's", {"-o", "@f"}, false, 0600, true, 1, "\xC3\xA5tkomst nekad", TargetCase::Unchanged},
-        {"-o f, f another's, writable", {"-o", "@f"}, false, 0666, true, 1, "samma \xC3\xA4gare", TargetCase::Unchanged},
-        {"write-only --password-fd", {"--password-fd", "1"}, false, 0644, false, 2,
-         "fildeskriptorn 1 g\xC3\xA5r inte att l\xC3\xA4sa", TargetCase::Unchanged},
+    using enum Left;
+    const struct {
+        const char* line;
+        mode_t mode;      // of f
+        bool rootOwnsF;   // needs a second user: as root only
+        int status;
+        const char* messagePart;
+        Left f;
+    } cases[] = {
+        {"crypt --password-file pw -o /dev/stdout in >> f", 0644, false, 0, "", Appended},
+        {"crypt --password-file pw -o /dev/fd/1 in >> f", 0644, false, 0, "", Appended},
+        {"crypt --password-file pw -o /proc/self/fd/1 in >> f", 0644, false, 0, "", Appended},
+        {"crypt --password-file pw -o /dev/stdin < in", 0644, false, 1, "inte \xC3\xB6ppen f\xC3\xB6r skrivning", Unchanged},
+        {"crypt --password-file pw f >> f", 0644, false, 1, "samma fil", Unchanged},
+        {"crypt --password-file pw -o f f", 0644, false, 0, "", Cipher},
+        {"crypt --password-file pw -o f in", 0444, false, 1, "\xC3\xA5tkomst nekad", Unchanged},
+        {"crypt --password-file pw -o f in", 0600, true, 1, "\xC3\xA5tkomst nekad", Unchanged},
+        {"crypt --password-file pw -o f in", 0666, true, 1, "samma \xC3\xA4gare", Unchanged},
+        {"crypt --password-fd 1 in > /dev/null", 0644, false, 2, "fildeskriptorn 1 g\xC3\xA5r inte att l\xC3\xA4sa", Unchanged},
     };
-    auto plain = start({}, {.standardInput = kText});
-    const std::string cipher = velmora::testing::finishProcess(plain).standardOutput;   // to standard out
+    const auto [plainStatus, plainError] = shell("crypt --password-file pw in > c");
+    ASSERT_EQ(plainStatus, 0) << plainError;
+    const std::string cipher = read("c");
+    fs::remove(path("c"));
     ASSERT_FALSE(cipher.empty());
-    for (const TargetCase& c : cases) {
+    for (const auto& c : cases) {
         if (c.rootOwnsF && !asRoot()) continue;   // the read-only case covers the check then
         write("f", kText, c.mode, !c.rootOwnsF);
         struct stat before {};
         ::stat(path("f").c_str(), &before);
-        std::vector<std::string> args = c.args;
-        std::replace(args.begin(), args.end(), std::string("@f"), path("f"));
-        const int out = c.stdoutAppendsToF ? ::open(path("f").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC) : -1;
-        auto process = start(args, {.standardInput = kText, .standardOutputFd = out});
-        const auto result = velmora::testing::finishProcess(process);
-        if (out >= 0) ::close(out);
-        EXPECT_EQ(result.exitStatus, c.status) << c.name << ": " << result.standardError;
-        EXPECT_NE(result.standardError.find(c.messagePart), std::string::npos) << c.name << ": " << result.standardError;
+        const auto [status, error] = shell(c.line);
+        EXPECT_EQ(status, c.status) << c.line << ": " << error;
+        EXPECT_NE(error.find(c.messagePart), std::string::npos) << c.line << ": " << error;
         const std::string expected[] = {kText, cipher, kText + cipher};
-        EXPECT_EQ(read("f"), expected[c.f]) << c.name;
+        EXPECT_EQ(read("f"), expected[static_cast<int>(c.f)]) << c.line;
         struct stat after {};
         ::stat(path("f").c_str(), &after);
-        EXPECT_EQ(after.st_mode, before.st_mode) << c.name;
-        EXPECT_EQ(after.st_uid, before.st_uid) << c.name;
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 2) << c.name << ": nothing left behind";
+        EXPECT_EQ(after.st_mode, before.st_mode) << c.line;
+        EXPECT_EQ(after.st_uid, before.st_uid) << c.line;
+        EXPECT_EQ(files(), (std::set<std::string>{"f", "in", "pw"})) << c.line << ": nothing left behind";
     }
 }
 
 // A field of /proc/PID/limits or /proc/PID/status: the words after its name.
-std::string procField(int pid, const std::string& file, const std::string& name) {
+std::string procField(pid_t pid, const std::string& file, const std::string& name) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
     for (std::string line; std::getline(in, line);) {
         if (line.starts_with(name)) return line.substr(name.size());
@@ -123,19 +130,21 @@ std::string procField(int pid, const std::string& file, const std::string& name)
 
 TEST_F(OutputSafety, RunningProgramCannotBeDumpedOrInspected) {
     // Standard input stays open: the run waits once its temporary file exists.
-    auto process = start({"-o", path("out")}, {.standardInput = "halv"});
-    for (int i = 0; i < 500 && std::distance(fs::directory_iterator(dir_), {}) < 2; ++i) ::usleep(10000);
-    std::istringstream uids(procField(process.pid, "status", "Uid:")), core(procField(process.pid, "limits", "Max core file size"));
+    ASSERT_EQ(shell("(sleep 10 | crypt --password-file pw -o out & echo $! > pid)").first, 0);
+    const pid_t pid = std::stoi(read("pid"));
+    for (int i = 0; i < 1000 && files().size() < 4; ++i) ::usleep(10000);
+    std::istringstream uids(procField(pid, "status", "Uid:")), core(procField(pid, "limits", "Max core file size"));
     uid_t uid = 0;
     std::string soft, hard;
     uids >> uid;
     core >> soft >> hard;
     struct stat proc {};
-    ASSERT_EQ(::stat(("/proc/" + std::to_string(process.pid) + "/status").c_str(), &proc), 0);
+    EXPECT_EQ(::stat(("/proc/" + std::to_string(pid) + "/status").c_str(), &proc), 0);
+    ::kill(pid, SIGTERM);
+    for (int i = 0; i < 1000 && ::kill(pid, 0) == 0; ++i) ::usleep(10000);
     EXPECT_NE(uid, 0u);
     EXPECT_EQ(proc.st_uid, 0u) << "the files of a process that may not be dumped belong to root";
     EXPECT_EQ(soft + " " + hard, "0 0");
-    EXPECT_EQ(velmora::testing::finishProcess(process).exitStatus, 0);
 }
 
 // Stands for the system's allocator and looks at each buffer given back.

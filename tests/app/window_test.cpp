@@ -1,0 +1,295 @@
+// The window driven by real key and mouse events: what it shows, which
+// handler each event reaches, and what the commands do with text, password,
+// clipboard and the Info file.
+#include "form1_fixture.h"
+
+#include "blanks.h"
+#include "cp1252.h"
+#include "info_command_line.h"
+#include "text_cipher.h"
+#include "velmora_resources.h"
+
+#include <QClipboard>
+#include <QFontInfo>
+
+#include <random>
+
+namespace {
+
+const QString kDone = QStringLiteral("Kryptering / Dekryptering  Klar  OK");
+const QString kWarning = QStringLiteral("Viktigt !!  Om du inte kommer ihåg\r\nLösenordet kan du aldrig Dekryptera ");
+const QColor kFocusColour(166, 202, 240), kRestColour(255, 255, 224), kNavy(0, 0, 128), kGrey(192, 192, 192);
+
+QString fromCodes(std::initializer_list<int> codes) {
+    QString text;
+    for (int c : codes) text += QChar(velmora::cp1252::toUnicode(static_cast<std::uint8_t>(c)));
+    return text;
+}
+
+QString cipher(const QString& text, const QString& password) {
+    const std::u16string whole = password.toStdU16String();
+    const auto trimmed = velmora::trimBlanks(whole);
+    return QString::fromStdU16String(std::get<std::u16string>(velmora::cryptText(text.toStdU16String(), trimmed)));
+}
+
+} // namespace
+
+class WindowTest : public Form1Test {
+protected:
+    void typePassword(const QString& password) {
+        focus(form->Text1);
+        form->Text1->clear();
+        typeText(form->Text1, password);
+    }
+    // "&Markera Allt", the password typed, the button, the warning answered.
+    void encryptAll(const QString& password, int answer = RuntimeServices::Ok) {
+        click(form->SSCommand4);
+        typePassword(password);
+        runtime.answers.push_back(answer);
+        click(form->cmdKryDekry);
+    }
+    QStringList prompts() const {
+        QStringList list;
+        for (const auto& box : runtime.messageBoxes) list << box.prompt + "/" + QString::number(box.style);
+        return list;
+    }
+    void clickMenuTitle(QAction* title) {
+        QTest::mouseClick(form->menuBar(), Qt::LeftButton, {}, form->menuBar()->actionGeometry(title).center());
+    }
+};
+
+TEST_F(WindowTest, WhatTheWindowShowsAtStart) {
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Mail   Kryptering / Dekryptering"));
+    EXPECT_EQ(form->centralWidget()->size(), QSize(467, 406));
+    EXPECT_EQ(form->txtClip->text(), velmora::resources::text(velmora::resources::kHelpText));
+    EXPECT_EQ(form->Label4->text() + form->Label2->text() + form->Text1->text(), QString());
+    EXPECT_EQ(QApplication::focusWidget(), form->Command3D1);
+    EXPECT_EQ(form->txtClip->palette().color(QPalette::Base), kRestColour);
+    EXPECT_EQ(form->txtClip->palette().color(QPalette::Inactive, QPalette::Highlight), kRestColour);  // no selection shown unfocused
+    EXPECT_EQ(form->Panel3D1->palette().color(QPalette::Window), kGrey);
+    EXPECT_EQ(QFontInfo(form->txtClip->font()).family(), QStringLiteral("Liberation Sans"));
+    // Every control where the form puts it (twips / 15), with its caption,
+    // its colour and the size of its letters.
+    const auto px = [](int left, int top, int width, int height) { return QRect(left / 15, top / 15, width / 15, height / 15); };
+    const std::tuple<QWidget*, QRect, QString, int> controls[] = {
+        {form->Image1, px(90, 30, 480, 480), {}, 0},
+        {form->Label4, px(1560, 210, 4065, 345), {}, 13},
+        {form->Label2, px(780, 1620, 5115, 375), {}, 16},
+        {form->Panel3D1, px(120, 2010, 6015, 2775), {}, 0},
+        {form->Label3, px(90, 420, 1545, 1695), {}, 0},
+        {form->SSCommand4, px(180, 2250, 1455, 375), "&Markera Allt", 11},
+        {form->txtClip, px(1740, 90, 4215, 2535), {}, 11},
+        {form->SSCommand1, px(1920, 4860, 975, 375), "&Kopiera", 11},
+        {form->SSCommand2, px(3510, 4860, 975, 375), "Klipp &Ut", 11},
+        {form->SSCommand3, px(5160, 4860, 975, 375), "Klistra &In", 11},
+        {form->Label1, px(60, 5370, 2085, 255), "Skriv in lösenord/nyckel", 11},
+        {form->Text1, px(90, 5610, 1785, 360), {}, 16},
+        {form->cmdKryDekry, px(2790, 5520, 2415, 450), "Kryptera / Dekryptera", 13},
+        {form->Command3D1, px(6150, 5520, 735, 450), "&Exit", 13},
+    };
+    for (const auto& [widget, geometry, caption, pixelSize] : controls) {
+        const bool inPanel = widget->parentWidget() == form->Panel3D1;
+        EXPECT_EQ(widget->geometry().translated(inPanel ? QPoint(-2, -2) : QPoint()), geometry) << widget->objectName().toStdString();  // inside the 2-px bevel
+        EXPECT_TRUE(pixelSize == 0 || widget->font().pixelSize() == pixelSize) << widget->objectName().toStdString();
+        auto* button = qobject_cast<SSCommand*>(widget);
+        EXPECT_TRUE(caption.isEmpty() || (button ? button->text() : qobject_cast<QLabel*>(widget)->text()) == caption);
+        EXPECT_TRUE(caption.isEmpty() || (button ? button->foreColor() : widget->palette().color(QPalette::WindowText)) == kNavy);
+    }
+}
+
+TEST_F(WindowTest, TabOrder) {
+    const QList<QWidget*> order = {form->Command3D1, form->Text1,      form->cmdKryDekry, form->txtClip,
+                                   form->SSCommand1, form->SSCommand2, form->SSCommand3,  form->SSCommand4};
+    for (qsizetype i = 1; i <= order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), order[i % order.size()]) << "tab " << i;
+    }
+}
+
+TEST_F(WindowTest, EachEventReachesItsHandler) {
+    const struct {
+        QWidget* focus;
+        std::function<void()> event;
+        QStringList handlers;
+    } rows[] = {
+        {form->Command3D1, [&] { click(form->SSCommand1); }, {"SSCommand1_Click", "mnuCopy_Click"}},
+        {form->Command3D1, [&] { click(form->SSCommand3); }, {"SSCommand3_Click", "mnuPaste_Click"}},
+        {form->Command3D1, [&] { click(form->SSCommand4); }, {"SSCommand4_Click"}},
+        {form->Command3D1, [&] { QTest::keyClick(form->Command3D1, Qt::Key_M, Qt::AltModifier); }, {"SSCommand4_Click"}},
+        {form->Command3D1, [&] { QTest::keyClick(form->Command3D1, Qt::Key_K, Qt::AltModifier); }, {"SSCommand1_Click", "mnuCopy_Click"}},
+        {form->Command3D1, [&] { QTest::keyClick(form->Command3D1, Qt::Key_Tab); }, {"Text1_GotFocus"}},
+        {form->Text1, [&] { QTest::keyClicks(form->Text1, "ab"); }, {"Text1_KeyPress", "Text1_KeyPress"}},
+        {form->Text1, [&] { QTest::keyClick(form->Text1, Qt::Key_Tab); }, {"Text1_LostFocus"}},
+        {form->Text1, [&] { QTest::keyClick(form->Text1, Qt::Key_C, Qt::ControlModifier); }, {"mnuCopy_Click"}},
+        {form->Text1, [&] { QTest::keyClick(form->Text1, Qt::Key_X, Qt::ControlModifier); }, {"mnuCut_Click"}},
+        {form->txtClip, [&] { QTest::keyClick(form->txtClip, Qt::Key_C, Qt::ControlModifier); }, {"mnuCopy_Click"}},
+        {form->Command3D1, [&] { clickMenuTitle(form->mnuInfo); }, {"mnuInfo_Click"}},
+        {form->Command3D1, [&] { clickMenuTitle(form->mnuClip->menuAction()); QTest::keyClick(form->mnuClip, Qt::Key_Escape); },
+         {"mnuClip_Click"}},
+        {form->Command3D1, [&] {
+             clickMenuTitle(form->mnuClip->menuAction());
+             QTest::mouseClick(form->mnuClip, Qt::LeftButton, {}, form->mnuClip->actionGeometry(form->mnuCopy).center());
+         }, {"mnuClip_Click", "mnuCopy_Click"}},
+        {form->txtClip, [&] {  // events with no handler of their own
+             QTest::keyClicks(form->txtClip, "hej");
+             click(form->Label1);
+             QTest::mouseDClick(form->txtClip->viewport(), Qt::LeftButton);
+         }, {}},
+    };
+    for (const auto& row : rows) {
+        focus(row.focus);
+        takeHandlers();
+        row.event();
+        QStringList ran = takeHandlers();
+        if (row.focus != form->Text1) ran.removeAll(QStringLiteral("Text1_LostFocus"));
+        EXPECT_EQ(ran, row.handlers) << row.handlers.join(' ').toStdString();
+    }
+}
+
+TEST_F(WindowTest, PasswordShowsStarsAndNeverLeavesTheBox) {
+    focus(form->Text1);
+    QTest::keyClicks(form->Text1, "hemlis");
+    EXPECT_EQ(form->Text1->displayText(), QStringLiteral("******"));
+    runtime.setClipboardText(QStringLiteral("förra"));
+    form->Text1->selectAll();
+    QTest::keyClick(form->Text1, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(form->Text1->text(), QStringLiteral("hemlis"));
+    EXPECT_NE(runtime.clipboard, QStringLiteral("hemlis"));
+    EXPECT_NE(QGuiApplication::clipboard()->text(), QStringLiteral("hemlis"));
+    const QString longPassword(40000, QLatin1Char('k'));  // no length limit of its own
+    form->Text1->setText(longPassword);
+    EXPECT_EQ(form->Text1->text(), longPassword);
+}
+
+TEST_F(WindowTest, RefusalsChangeNothing) {
+    const QString text = QStringLiteral("rad ett\r\nrad två \u0142 slut");
+    const struct {
+        int start, length;
+        QString password;
+        int answer;
+        QString prompt;
+    } refusals[] = {
+        {0, 0, "pw", RuntimeServices::Ok, "Du måste markera text/64"},
+        {0, 5, "", RuntimeServices::Ok, "Du har glömt lösenord/16"},
+        {0, 5, "   ", RuntimeServices::Ok, "Du har glömt lösenord/16"},
+        {3, 9, "nyckel", RuntimeServices::Cancel, kWarning + "/17"},
+        {4, 19, "pw", RuntimeServices::Ok,  // line and column in the text box, not in the selection
+         "Texten innehåller tecknet U+0142 på rad 2, kolumn 9, som inte finns i teckentabellen Windows-1252 och "
+         "inte kan krypteras./16"},
+        {0, 3, "  ab\u0142", RuntimeServices::Ok,
+         "Lösenordet innehåller tecknet U+0142 på rad 1, kolumn 5, som inte finns i teckentabellen Windows-1252./16"},
+    };
+    for (const auto& r : refusals) {
+        runtime.messageBoxes.clear();
+        form->txtClip->setText(text);
+        select(r.start, r.length);
+        typePassword(r.password);
+        form->Label4->setText(QStringLiteral("förra"));
+        runtime.answers = {r.answer};
+        focus(form->SSCommand1);
+        click(form->cmdKryDekry);
+        EXPECT_EQ(prompts(), QStringList{r.prompt});
+        EXPECT_EQ(form->txtClip->text(), text);
+        EXPECT_EQ(form->txtClip->selStart(), r.start);
+        EXPECT_EQ(form->txtClip->selLength(), r.length);
+        EXPECT_EQ(form->Label4->text(), QStringLiteral("förra"));
+        EXPECT_EQ(runtime.randomGenerator().state(), velmora::RtcRandom::kInitialState);
+        EXPECT_TRUE(runtime.pointerChanges.isEmpty());
+        if (r.prompt.startsWith("Du har")) {
+            EXPECT_EQ(QApplication::focusWidget(), form->Text1);
+            EXPECT_EQ(form->Text1->backColor(), kFocusColour);
+        }
+    }
+}
+
+TEST_F(WindowTest, RoundTripOfRandomSelectionsWithBlanksAroundThePassword) {
+    int pointerDuringWarning = -1;
+    runtime.whileMessageBoxOpen = [&] { pointerDuringWarning = runtime.pointer; };
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> code(1, 255), kind(0, 7), length(1, 400);
+    const QString passwords[] = {"Hemligt7", "  blank runt  ", "åäö€ x", "q"};
+    for (int round = 0; round < 24; ++round) {
+        QString text;
+        for (int n = length(rng); text.size() < n;) {
+            const int k = kind(rng);
+            text += k == 0 ? QStringLiteral("\r\n") : k == 1 ? QStringLiteral("\n") : k == 2 ? QStringLiteral("\r") : fromCodes({code(rng)});
+        }
+        form->txtClip->setText(text);
+        const int from = std::uniform_int_distribution<int>(0, static_cast<int>(text.size()) - 1)(rng);
+        select(from, std::uniform_int_distribution<int>(1, static_cast<int>(text.size()) - from)(rng));
+        const QString selection = form->txtClip->selText();
+        typePassword(passwords[round % 4]);
+        runtime.messageBoxes.clear();
+        runtime.pointerChanges.clear();
+        click(form->cmdKryDekry);
+        ASSERT_EQ(form->txtClip->text(), cipher(selection, passwords[round % 4])) << "round " << round;
+        EXPECT_EQ(prompts(), QStringList{kWarning + "/17"});
+        EXPECT_EQ(form->Label4->text(), kDone);
+        EXPECT_EQ(pointerDuringWarning, 0);  // the busy cursor only during the run
+        EXPECT_EQ(runtime.pointerChanges, (QList<int>{11, 0}));
+        click(form->SSCommand4);  // Enter does what the button does
+        QTest::keyClick(form->Text1, round % 2 ? Qt::Key_Return : Qt::Key_Enter, round % 2 ? Qt::NoModifier : Qt::KeypadModifier);
+        ASSERT_EQ(form->txtClip->text(), selection) << "round " << round;
+    }
+}
+
+TEST_F(WindowTest, CopyAndCutFromButtonsAndMenuAlike) {
+    const std::pair<std::function<void()>, bool> ways[] = {
+        {[&] { click(form->SSCommand1); }, false}, {[&] { form->mnuCopy->trigger(); }, false},
+        {[&] { click(form->SSCommand2); }, true},  {[&] { form->mnuCut->trigger(); }, true}};
+    const QString text = QStringLiteral("ett\r\ntvå\ntre");
+    for (const auto& [way, cut] : ways) {
+        form->txtClip->setText(text);
+        select(3, 6);
+        runtime.setClipboardText(QStringLiteral("gammalt"));
+        const int clears = runtime.clipboardClears;
+        form->Label4->setText(kDone);
+        way();
+        EXPECT_EQ(runtime.clipboard, QStringLiteral("\r\ntvå\n"));
+        EXPECT_GT(runtime.clipboardClears, clears);
+        EXPECT_EQ(form->txtClip->text(), cut ? QStringLiteral("etttre") : text);
+        EXPECT_EQ(form->Label4->text(), QString());
+        // With nothing selected, the clipboard is emptied and the text stays.
+        form->txtClip->setSelStart(2);
+        runtime.setClipboardText(QStringLiteral("gammalt"));
+        way();
+        EXPECT_TRUE(runtime.clipboardHasText);
+        EXPECT_EQ(runtime.clipboard, QString());
+        EXPECT_EQ(form->txtClip->text(), cut ? QStringLiteral("etttre") : text);
+    }
+}
+
+TEST_F(WindowTest, PasteAndKlippBordFocusTheText) {
+    typePassword(QStringLiteral("lösen"));
+    runtime.setClipboardText(QStringLiteral("rad\r\nrad\n"));
+    select(2, 3);
+    form->Label4->setText(kDone);
+    QTest::keyClick(form->Text1, Qt::Key_V, Qt::ControlModifier);  // replaces everything
+    EXPECT_EQ(form->txtClip->text(), QStringLiteral("rad\r\nrad\n"));
+    EXPECT_EQ(QApplication::focusWidget(), form->txtClip);
+    EXPECT_EQ(form->Text1->text(), QStringLiteral("lösen"));
+    EXPECT_EQ(form->Text1->backColor(), kRestColour);
+    EXPECT_EQ(form->Label4->text(), QString());
+
+    focus(form->Text1);
+    form->Label4->setText(kDone);
+    clickMenuTitle(form->mnuClip->menuAction());  // opening KlippBord focuses the text
+    QTest::keyClick(form->mnuClip, Qt::Key_Escape);
+    EXPECT_EQ(form->Label4->text(), QString());
+    EXPECT_EQ(form->Text1->backColor(), kRestColour);
+}
+
+TEST_F(WindowTest, InfoStartsTheEditorOnTheFileBesideTheProgram) {
+    form->Label4->setText(kDone);
+    runtime.programDirectory = QStringLiteral("/home/a b/it's; rm -rf ~ \"x\"");
+    runtime.startSucceeds = false;  // nothing is reported then either
+    clickMenuTitle(form->mnuInfo);
+    ASSERT_EQ(runtime.launches.size(), 1);
+    EXPECT_EQ(runtime.launches[0], std::pair(QStringLiteral("xdg-open"), QStringList{"/home/a b/it's; rm -rf ~ \"x\"/Info.txt"}));
+    EXPECT_EQ(form->Label4->text(), kDone);
+    EXPECT_TRUE(runtime.messageBoxes.isEmpty());
+    EXPECT_EQ(windowsInfoCommandLine(QStringLiteral("C:\\Program Files\\Tools")),
+              QStringLiteral("NotePad.exe C:\\Program Files\\Tools\\Info.txt"));
+    EXPECT_EQ(windowsInfoCommandLine(QStringLiteral("C:\\")), QStringLiteral("NotePad.exe C:\\\\Info.txt"));
+}
