@@ -5,6 +5,7 @@
 #include "form1.h"
 #include "lossless_text_box.h"
 #include "password_box.h"
+#include "offscreen_benchmark_main.h"
 #include "recording_runtime_services.h"
 
 #include <QApplication>
@@ -63,11 +64,4 @@ BENCHMARK(PasteSelectAllEncrypt)
     ->UseRealTime()
     ->MinTime(1.0);
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runOffscreenBenchmarks(argc, argv); }

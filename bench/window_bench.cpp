@@ -4,6 +4,7 @@
 #include "lossless_text_box.h"
 #include "mail_text.h"
 #include "password_box.h"
+#include "offscreen_benchmark_main.h"
 #include "recording_runtime_services.h"
 
 #include <QApplication>
@@ -40,11 +41,4 @@ void MainJob(benchmark::State& state) {
 
 BENCHMARK(MainJob)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runOffscreenBenchmarks(argc, argv); }
