@@ -22,19 +22,12 @@ FdSink::FdSink(int fd, bool startWriteBack) : fd_(fd), startWriteBack_(startWrit
     }
 }
 
-int FdSink::write(std::span<const std::uint8_t> bytes) {
-#ifdef __linux__
-    if (startWriteBack_) {
-        const std::int64_t from = offset_;
-        offset_ += static_cast<std::int64_t>(bytes.size());
-        const int error = FdSink(fd_).write(bytes);
-        // Only a head start: a failure here shows again in the final fsync.
-        if (error == 0) ::sync_file_range(fd_, from, static_cast<off_t>(bytes.size()), SYNC_FILE_RANGE_WRITE);
-        return error;
-    }
-#endif
+namespace {
+
+// write(2) to the last byte; 0 or the error.
+int writeAll(int fd, std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR) continue;
             return errno;
@@ -42,6 +35,20 @@ int FdSink::write(std::span<const std::uint8_t> bytes) {
         bytes = bytes.subspan(static_cast<std::size_t>(n));
     }
     return 0;
+}
+
+} // namespace
+
+int FdSink::write(std::span<const std::uint8_t> bytes) {
+    const int error = writeAll(fd_, bytes);
+#ifdef __linux__
+    if (startWriteBack_) {
+        // Only a head start: a failure here shows again in the final fsync.
+        if (error == 0) ::sync_file_range(fd_, offset_, static_cast<off_t>(bytes.size()), SYNC_FILE_RANGE_WRITE);
+        offset_ += static_cast<std::int64_t>(bytes.size());
+    }
+#endif
+    return error;
 }
 
 } // namespace velmora::cli
