@@ -74,19 +74,19 @@ def code_mask(text):
     return mask
 
 
+def _both_ways(pattern_a, text_a, pattern_b, text_b):
+    return [(re.compile(pattern_a), text_b), (re.compile(pattern_b), text_a)]
+
+
+# Each fault and its reverse: operators between blanks, words, "+ 1" and "- 1".
+_OPERATOR = r"(?<=\s){}(?=\s)"
 SWAPS = [
-    (re.compile(r"(?<=\s)<(?=\s)"), "<="),
-    (re.compile(r"(?<=\s)<=(?=\s)"), "<"),
-    (re.compile(r"(?<=\s)>(?=\s)"), ">="),
-    (re.compile(r"(?<=\s)>=(?=\s)"), ">"),
-    (re.compile(r"(?<=\s)==(?=\s)"), "!="),
-    (re.compile(r"(?<=\s)!=(?=\s)"), "=="),
-    (re.compile(r"(?<=\s)&&(?=\s)"), "||"),
-    (re.compile(r"(?<=\s)\|\|(?=\s)"), "&&"),
-    (re.compile(r"\btrue\b"), "false"),
-    (re.compile(r"\bfalse\b"), "true"),
-    (re.compile(r"\+ 1\b(?!\.)"), "- 1"),
-    (re.compile(r"- 1\b(?!\.)"), "+ 1"),
+    *_both_ways(_OPERATOR.format("<"), "<", _OPERATOR.format("<="), "<="),
+    *_both_ways(_OPERATOR.format(">"), ">", _OPERATOR.format(">="), ">="),
+    *_both_ways(_OPERATOR.format("=="), "==", _OPERATOR.format("!="), "!="),
+    *_both_ways(_OPERATOR.format("&&"), "&&", _OPERATOR.format(r"\|\|"), "||"),
+    *_both_ways(r"\btrue\b", "true", r"\bfalse\b", "false"),
+    *_both_ways(r"\+ 1\b(?!\.)", "+ 1", r"- 1\b(?!\.)", "- 1"),
 ]
 NUMBER = re.compile(r"(?<![\w.'])(0[xX][0-9A-Fa-f]+|\d+)(?=[uUlLzZ]*\b)(?![.'])")
 
