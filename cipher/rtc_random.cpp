@@ -1,11 +1,14 @@
 #include "rtc_random.h"
 
-#include <bit>
+#include <cstring>
 
 namespace velmora {
 
 std::uint32_t RtcRandom::seedFor(float x) {
-    const auto bits = std::bit_cast<std::uint32_t>(x);
+    // The float's bits (memcpy: the WebAssembly build's library lacks std::bit_cast).
+    std::uint32_t bits;
+    static_assert(sizeof bits == sizeof x);
+    std::memcpy(&bits, &x, sizeof bits);
     return ((bits & kMask) + (bits >> 24)) & kMask;
 }
 

@@ -4,7 +4,7 @@
 #include "form1.h"
 
 #include "blanks.h"
-#include "crypt_refusal.h"
+#include "input_refusal.h"
 #include "lossless_text_box.h"
 #include "password_box.h"
 #include "rtc_random.h"
@@ -57,9 +57,9 @@ void Form1::cmdKryDekry_Click() {
 
     // Characters the code page cannot carry would come back mangled: refuse
     // before anything is promised or changed.
-    const auto textBeforeSelection = [this] { return txtClip->text().left(txtClip->selStart()); };
-    if (const auto refusal = cryptRefusal(selection, Text1->text(), textBeforeSelection)) {
-        runtime_.msgBox(this, *refusal, RuntimeServices::Critical);
+    const auto textBeforeSelection = [this] { return txtClip->text().left(txtClip->selStart()).toStdU16String(); };
+    if (const auto refusal = velmora::inputRefusal(utf16View(selection), utf16View(Text1->text()), textBeforeSelection)) {
+        runtime_.msgBox(this, QString::fromStdString(refusal->message()), RuntimeServices::Critical);
         return;
     }
 

@@ -10,6 +10,7 @@ packages=(
   xvfb xauth xdotool xclip imagemagick
   openssl
   dpkg-dev lintian desktop-file-utils appstream
+  emscripten chromium
 )
 
 missing=()
@@ -18,6 +19,12 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+
+# The browser page's tests run in node; a machine that has its own node
+# (and npm) keeps it, one without gets Debian's.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  missing+=(nodejs npm)
+fi
 
 if ((${#missing[@]})); then
   echo "Installerar saknade paket: ${missing[*]}"

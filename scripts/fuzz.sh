@@ -11,7 +11,7 @@ if [[ ! -f "$build/CMakeCache.txt" ]]; then
   cmake -S "$root" -B "$build" "${generator[@]}" \
     -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVELMORA_BUILD_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF \
-    -DVELMORA_BUILD_GUI=OFF -DVELMORA_WERROR=ON \
+    -DVELMORA_BUILD_GUI=OFF -DVELMORA_BUILD_WEB=OFF -DVELMORA_WERROR=ON \
     "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=undefined" >/dev/null
 fi
 cmake --build "$build" --parallel "$(nproc)"

@@ -8,7 +8,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
 VELMORA_BUILD_DIR="$root/build-asan" "$root/scripts/build.sh" \
-  -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_WERROR=OFF -DVELMORA_BUILD_BENCH=OFF "$@"
+  -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_WERROR=OFF -DVELMORA_BUILD_BENCH=OFF -DVELMORA_BUILD_WEB=ON "$@"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"

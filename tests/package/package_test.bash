@@ -41,6 +41,7 @@ check_contents() {
         printf -- '-rw-r--r-- ./usr/%s\n' lib/velmora/Info.txt share/applications/velmora.desktop \
             share/doc/velmora/{changelog.gz,copyright} share/man/{,en/}man1/velmora{,-crypt}.1.gz \
             share/metainfo/org.example.velmora.metainfo.xml
+        if [[ ${VELMORA_WEB_PAGE:-OFF} == ON ]]; then echo "-rw-r--r-- ./usr/share/velmora/velmora.html"; fi
         for n in 16 24 32 48 64 128 256; do echo "-rw-r--r-- ./usr/share/icons/hicolor/${n}x$n/apps/velmora.png"; done
     } | awk '{ print $1, "root/root", $2 }' | sort -k 3)
     [[ $listing == "$expected" ]] || fail "expected the package to hold exactly"$'\n'"$expected"$'\n'"it holds"$'\n'"$listing"

@@ -1,0 +1,74 @@
+// The page's way into the cipher core: plain C functions over UTF-16 buffers
+// that the page allocates in this module's memory and wipes after use.
+#include "blanks.h"
+#include "input_refusal.h"
+#include "text_cipher.h"
+#include "wipe.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace {
+
+// What the last call left for the page: the transformed text or a message.
+std::u16string lastResult;
+std::string lastMessage;
+
+void forgetResult() {
+    velmora::wipeBytes(lastResult.data(), lastResult.size() * sizeof(char16_t));
+    lastResult.clear();
+    lastResult.shrink_to_fit();
+    lastMessage.clear();
+}
+
+std::u16string_view view(const char16_t* data, std::size_t length) { return {data, length}; }
+
+} // namespace
+
+extern "C" {
+
+// Answers of velmora_check and velmora_crypt.
+enum : int { kOk = 0, kForgottenPassword = 1, kRefused = 2 };
+
+// Whether text[selectionStart, selectionEnd) can go through the cipher with
+// the password as typed: kOk; kForgottenPassword when nothing but blanks was
+// typed; kRefused with the reason in velmora_message(), placed by line and
+// column of the whole text.
+int velmora_check(const char16_t* text, std::size_t selectionStart, std::size_t selectionEnd,
+                  const char16_t* password, std::size_t passwordLength) {
+    forgetResult();
+    const auto typed = view(password, passwordLength);
+    if (velmora::trimBlanks(typed).empty()) return kForgottenPassword;
+    const auto selection = view(text + selectionStart, selectionEnd - selectionStart);
+    const auto refusal = velmora::inputRefusal(selection, typed, [&] { return std::u16string(text, selectionStart); });
+    if (!refusal) return kOk;
+    lastMessage = refusal->message();
+    return kRefused;
+}
+
+// The cipher on a text, the generator restarted, the password as typed
+// (blanks around it removed): kOk with the result in velmora_result(), else
+// as velmora_check.
+int velmora_crypt(const char16_t* text, std::size_t textLength, const char16_t* password, std::size_t passwordLength) {
+    forgetResult();
+    const auto key = velmora::trimBlanks(view(password, passwordLength));
+    if (key.empty()) return kForgottenPassword;
+    auto result = velmora::cryptText(view(text, textLength), key);
+    if (const auto* error = std::get_if<velmora::CipherError>(&result)) {
+        lastMessage = error->message();
+        return kRefused;
+    }
+    lastResult = std::move(std::get<std::u16string>(result));
+    return kOk;
+}
+
+const char16_t* velmora_result() { return lastResult.data(); }
+std::size_t velmora_result_length() { return lastResult.size(); }
+const char* velmora_message() { return lastMessage.c_str(); }
+
+// Wipes the last result once the page has taken it.
+void velmora_forget() { forgetResult(); }
+
+} // extern "C"

@@ -1,0 +1,273 @@
+"use strict";
+// Velmora in the browser: the window's job on one page, the cipher being the
+// same core compiled to WebAssembly (createVelmoraCore, inlined before this).
+//
+// A textarea cannot hold the text exactly: browsers turn CR LF and a lone CR
+// into LF, on input and in .value. So the exact text lives here, and the
+// textarea is a view of it in which every line end is one LF. Each change
+// seen in the view is carried over to the exact text; text pasted or read
+// from the clipboard goes straight into the exact text, and what goes to the
+// clipboard comes from it.
+(() => {
+  const texts = {
+    noSelection: "Du måste markera text",
+    noPassword: "Du har glömt lösenord",
+    warning: "Viktigt !!  Om du inte kommer ihåg\r\nLösenordet kan du aldrig Dekryptera ",
+    done: "Kryptering / Dekryptering  Klar  OK",
+    starting: "Startar …",
+    noWebAssembly: "Den här webbläsaren kan inte köra Velmora: WebAssembly saknas eller är avstängt.",
+    noClipboardRead: "Webbläsaren lät inte sidan läsa urklippet. Klistra in med Ctrl+V (eller håll fingret i textrutan och välj Klistra in).",
+    noClipboardWrite: "Webbläsaren lät inte sidan skriva till urklippet. Markera texten och kopiera med Ctrl+C (eller håll fingret på texten och välj Kopiera).",
+  };
+  // Answers of the core's velmora_check and velmora_crypt.
+  const OK = 0, FORGOTTEN_PASSWORD = 1, REFUSED = 2;
+
+  const $ = (id) => document.getElementById(id);
+  const area = $("txtClip"), password = $("Text1"), button = $("cmdKryDekry"), status = $("Label4");
+
+  // The view of an exact text, and the exact position of a view position.
+  const viewOf = (exact) => exact.replace(/\r\n|\r|\n/g, "\n");
+  const crlfsBefore = (exact, viewIndex) => {
+    let count = 0;
+    for (let at = exact.indexOf("\r\n"); at >= 0 && at - count < viewIndex; at = exact.indexOf("\r\n", at + 2)) ++count;
+    return count;
+  };
+  const exactIndexOf = (exact, viewIndex) => viewIndex + crlfsBefore(exact, viewIndex);
+  // A position between the CR and the LF of a pair belongs before the pair.
+  const viewIndexOf = (exact, exactIndex) => {
+    const inPair = exact[exactIndex - 1] === "\r" && exact[exactIndex] === "\n";
+    const at = inPair ? exactIndex - 1 : exactIndex;
+    return at - crlfsBefore(exact, at);
+  };
+
+  let exact = "";         // the text, exactly
+  let shown = "";         // the view that matches it, as last put in the textarea
+  let pendingExact = null; // text being inserted through the editor, exactly
+
+  const selection = () => ({
+    from: exactIndexOf(exact, area.selectionStart),
+    to: exactIndexOf(exact, area.selectionEnd),
+  });
+
+  // Shows the exact text anew, the selection given in exact positions.
+  const render = (from, to) => {
+    area.value = viewOf(exact);
+    shown = area.value;
+    area.setSelectionRange(viewIndexOf(exact, from), viewIndexOf(exact, to));
+  };
+
+  const replaceExact = (from, to, inserted) => {
+    exact = exact.slice(0, from) + inserted + exact.slice(to);
+  };
+
+  // Carries a change of the textarea over to the exact text. The changed
+  // stretch is found by comparing the old view with the new one, with the
+  // caret marking where typing went (in "aaa" with one more "a" the
+  // comparison alone cannot tell where). A typed line end is CR LF, as
+  // Enter gives in the window and as mail is written.
+  const takeEdit = () => {
+    const now = area.value;
+    if (now === shown) return;
+    const caret = area.selectionEnd;
+    const shorter = Math.min(now.length, shown.length);
+    let head = 0;
+    while (head < shorter && head < caret && now.charCodeAt(head) === shown.charCodeAt(head)) ++head;
+    let tail = 0;
+    const tailLimit = Math.min(shorter - head, now.length - caret);
+    while (tail < tailLimit && now.charCodeAt(now.length - 1 - tail) === shown.charCodeAt(shown.length - 1 - tail)) ++tail;
+    const insertedView = now.slice(head, now.length - tail);
+    const inserted = pendingExact !== null && viewOf(pendingExact) === insertedView
+      ? pendingExact : insertedView.replace(/\n/g, "\r\n");
+    pendingExact = null;
+    const from = exactIndexOf(exact, head);
+    replaceExact(from, exactIndexOf(exact, shown.length - tail), inserted);
+    shown = now;
+    // Line ends brought together may pair up (a lone CR and a lone LF).
+    if (viewOf(exact) !== now) render(from + inserted.length, from + inserted.length);
+  };
+
+  // Puts exact text in place of the selection as if typed, so that the
+  // browser's undo knows it; where the editor command is missing, directly.
+  const insertExact = (text) => {
+    const { from, to } = selection();
+    area.focus();
+    pendingExact = text;
+    if (!document.execCommand("insertText", false, viewOf(text)) || pendingExact !== null) {
+      pendingExact = null;
+      replaceExact(from, to, text);
+      render(from + text.length, from + text.length);
+    }
+  };
+
+  const setExact = (text) => {
+    exact = text;
+    render(0, 0);
+    area.scrollTop = 0;
+  };
+
+  // Message boxes of the page's own: one button "OK", or "OK" and "Avbryt"
+  // (Escape counts as Avbryt). Resolves to true for OK.
+  const dialog = $("dlgMessage");
+  const ask = (message, icon, withCancel) => new Promise((resolve) => {
+    $("dlgText").textContent = message;
+    $("dlgIcon").className = icon;
+    $("dlgCancel").hidden = !withCancel;
+    const answer = (ok) => {
+      dialog.onclose = null;
+      dialog.close();
+      resolve(ok);
+    };
+    $("dlgOk").onclick = () => answer(true);
+    $("dlgCancel").onclick = () => answer(false);
+    dialog.onclose = () => resolve(false);
+    dialog.showModal();
+    $("dlgOk").focus();
+  });
+  const tell = (message, icon) => ask(message, icon, false);
+
+  // The core: strings copied into its memory, wiped and freed after use.
+  let core = null;
+  const withStrings = (strings, use) => {
+    const pointers = strings.map((s) => core._malloc(Math.max(2, s.length * 2)));
+    try {
+      strings.forEach((s, i) => {
+        const units = new Uint16Array(core.HEAPU16.buffer, pointers[i], s.length);
+        for (let k = 0; k < s.length; ++k) units[k] = s.charCodeAt(k);
+      });
+      return use(pointers);
+    } finally {
+      strings.forEach((s, i) => new Uint16Array(core.HEAPU16.buffer, pointers[i], s.length).fill(0));
+      pointers.forEach((p) => core._free(p));
+    }
+  };
+  const check = (text, from, to, typed) => withStrings([text, typed], ([t, p]) =>
+    core._velmora_check(t, from, to, p, typed.length));
+  const crypt = (text, typed) => withStrings([text, typed], ([t, p]) => {
+    const answer = core._velmora_crypt(t, text.length, p, typed.length);
+    if (answer !== OK) return { answer };
+    const units = new Uint16Array(core.HEAPU16.buffer, core._velmora_result(), core._velmora_result_length());
+    const result = new TextDecoder("utf-16le").decode(units);
+    core._velmora_forget();
+    return { answer, result };
+  });
+  const coreMessage = () => core.UTF8ToString(core._velmora_message());
+
+  let busy = false;
+  const cryptCommand = async () => {
+    if (!core || busy) return;
+    busy = true;
+    try {
+      // The selection, or on a phone, where selecting is fiddly, all of it.
+      let { from, to } = selection();
+      if (from === to) [from, to] = [0, exact.length];
+      if (from === to) return void await tell(texts.noSelection, "information");
+      let answer = check(exact, from, to, password.value);
+      if (answer === FORGOTTEN_PASSWORD) {
+        await tell(texts.noPassword, "critical");
+        return void password.focus();
+      }
+      if (answer === REFUSED) return void await tell(coreMessage(), "critical");
+      if (!await ask(texts.warning, "critical", true)) return;
+      // Shows the busy cursor before the work holds up the page.
+      document.body.classList.add("busy");
+      await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)));
+      const run = crypt(exact.slice(from, to), password.value);
+      if (run.answer !== OK) return void await tell(run.answer === REFUSED ? coreMessage() : texts.noPassword, "critical");
+      setExact(run.result);
+      status.textContent = texts.done;
+    } finally {
+      document.body.classList.remove("busy");
+      busy = false;
+    }
+  };
+
+  // Clipboard: what goes out is the exact text; what comes in goes into it.
+  const outgoing = () => {
+    const { from, to } = selection();
+    return from === to ? exact : exact.slice(from, to);
+  };
+  let copyOverride = null;
+  const writeClipboard = async (text) => {
+    try {
+      await navigator.clipboard.writeText(text);
+      return true;
+    } catch {
+      // Older or stricter browsers: the editor's copy, its data set by the copy handler.
+      copyOverride = text;
+      try { return document.execCommand("copy") && copyOverride === null; } finally { copyOverride = null; }
+    }
+  };
+  const onCopyOrCut = (event, cut) => {
+    if (copyOverride !== null) {
+      event.clipboardData.setData("text/plain", copyOverride);
+      copyOverride = null;
+      return void event.preventDefault();
+    }
+    if (event.target !== area) return;
+    event.preventDefault();
+    status.textContent = "";
+    const { from, to } = selection();
+    event.clipboardData.setData("text/plain", exact.slice(from, to));
+    if (cut && from !== to) {
+      replaceExact(from, to, "");
+      render(from, from);
+    }
+  };
+  document.addEventListener("copy", (e) => onCopyOrCut(e, false));
+  document.addEventListener("cut", (e) => onCopyOrCut(e, true));
+  area.addEventListener("paste", (e) => {
+    e.preventDefault();
+    status.textContent = "";
+    insertExact(e.clipboardData.getData("text/plain"));
+  });
+  area.addEventListener("input", takeEdit);
+  takeEdit();  // text the browser may have restored into the box
+
+  $("SSCommand1").addEventListener("click", async () => {
+    status.textContent = "";
+    if (!await writeClipboard(outgoing())) await tell(texts.noClipboardWrite, "information");
+  });
+  $("SSCommand3").addEventListener("click", async () => {
+    status.textContent = "";
+    let text;
+    try {
+      text = await navigator.clipboard.readText();
+    } catch {
+      return void await tell(texts.noClipboardRead, "information");
+    }
+    area.focus();
+    setExact(text);
+  });
+  button.addEventListener("click", cryptCommand);
+  password.addEventListener("keydown", (e) => {
+    if (e.key === "Enter" && !e.isComposing) {
+      e.preventDefault();
+      cryptCommand();
+    }
+  });
+
+  status.textContent = texts.starting;
+  if (typeof WebAssembly !== "object") {
+    status.textContent = texts.noWebAssembly;
+    return;
+  }
+  // The module would first try to fetch its own binary, inlined as a data:
+  // URL, which the page's policy forbids, and then decode it itself: without
+  // fetch it goes straight to the decoding.
+  const fetchAsLoaded = window.fetch;
+  window.fetch = undefined;
+  let loading;
+  try {
+    loading = createVelmoraCore();
+  } finally {
+    window.fetch = fetchAsLoaded;
+  }
+  loading.then((module) => {
+    core = module;
+    status.textContent = "";
+    button.disabled = false;
+    document.documentElement.dataset.state = "ready";
+  }, () => {
+    status.textContent = texts.noWebAssembly;
+  });
+})();
