@@ -40,9 +40,8 @@
     return at - crlfsBefore(exact, at);
   };
 
-  let exact = "";         // the text, exactly
-  let shown = "";         // the view that matches it, as last put in the textarea
-  let pendingExact = null; // text being inserted through the editor, exactly
+  let exact = "";  // the text, exactly
+  let shown = "";  // the view that matches it, as last put in the textarea
 
   const selection = () => ({
     from: exactIndexOf(exact, area.selectionStart),
@@ -76,33 +75,35 @@
     const tailLimit = Math.min(shorter - head, now.length - caret);
     while (tail < tailLimit && now.charCodeAt(now.length - 1 - tail) === shown.charCodeAt(shown.length - 1 - tail)) ++tail;
     const insertedView = now.slice(head, now.length - tail);
-    const inserted = pendingExact !== null && viewOf(pendingExact) === insertedView
-      ? pendingExact : insertedView.replace(/\n/g, "\r\n");
-    pendingExact = null;
+    const inserted = insertedView.replace(/\n/g, "\r\n");
     const from = exactIndexOf(exact, head);
     replaceExact(from, exactIndexOf(exact, shown.length - tail), inserted);
     shown = now;
-    // Line ends brought together may pair up (a lone CR and a lone LF).
-    if (viewOf(exact) !== now) render(from + inserted.length, from + inserted.length);
+    // A lone CR and a lone LF brought together are one line end now.
+    const end = from + inserted.length;
+    const paired = (at) => exact[at - 1] === "\r" && exact[at] === "\n";
+    if (paired(from) || paired(end)) render(end, end);
   };
 
-  // Puts exact text in place of the selection as if typed, so that the
-  // browser's undo knows it; where the editor command is missing, directly.
+  // Puts exact text in place of the selection. A short piece of one line
+  // goes in as if typed, so that the browser's undo knows it; the editor
+  // takes time growing with the square of the number of line breaks (half a
+  // minute for 256 KiB of mail), so anything else goes in directly, which
+  // ends the undo history there.
   const insertExact = (text) => {
     const { from, to } = selection();
     area.focus();
-    pendingExact = text;
-    if (!document.execCommand("insertText", false, viewOf(text)) || pendingExact !== null) {
-      pendingExact = null;
-      replaceExact(from, to, text);
-      render(from + text.length, from + text.length);
+    if (text.length <= 4096 && !/[\r\n]/.test(text) && document.execCommand("insertText", false, text)) {
+      takeEdit();  // normally done already, by the input event
+      return;
     }
+    replaceExact(from, to, text);
+    render(from + text.length, from + text.length);
   };
 
   const setExact = (text) => {
     exact = text;
     render(0, 0);
-    area.scrollTop = 0;
   };
 
   // Message boxes of the page's own: one button "OK", or "OK" and "Avbryt"
