@@ -25,19 +25,20 @@
   const $ = (id) => document.getElementById(id);
   const area = $("txtClip"), password = $("Text1"), button = $("cmdKryDekry"), status = $("Label4");
 
-  // The view of an exact text, and the exact position of a view position.
+  // The view of an exact text, and positions of one in the other. A CR LF
+  // pair is one character of the view; a position between its CR and its
+  // LF belongs before it.
   const viewOf = (exact) => exact.replace(/\r\n|\r|\n/g, "\n");
-  const crlfsBefore = (exact, viewIndex) => {
+  const crlfsBefore = (exact, index, isViewIndex) => {
     let count = 0;
-    for (let at = exact.indexOf("\r\n"); at >= 0 && at - count < viewIndex; at = exact.indexOf("\r\n", at + 2)) ++count;
+    for (let at = exact.indexOf("\r\n"); at >= 0 && (isViewIndex ? at - count : at) < index; at = exact.indexOf("\r\n", at + 2)) ++count;
     return count;
   };
-  const exactIndexOf = (exact, viewIndex) => viewIndex + crlfsBefore(exact, viewIndex);
-  // A position between the CR and the LF of a pair belongs before the pair.
+  const exactIndexOf = (exact, viewIndex) => viewIndex + crlfsBefore(exact, viewIndex, true);
   const viewIndexOf = (exact, exactIndex) => {
     const inPair = exact[exactIndex - 1] === "\r" && exact[exactIndex] === "\n";
     const at = inPair ? exactIndex - 1 : exactIndex;
-    return at - crlfsBefore(exact, at);
+    return at - crlfsBefore(exact, at - 1, false);
   };
 
   let exact = "";  // the text, exactly

@@ -37,14 +37,14 @@ function cli(text, password) {
 
 const viewOf = (exact) => exact.replace(/\r\n|\r|\n/g, "\n");
 // What Ctrl+V and Ctrl+C of the whole text give and take.
-const clipboardEvent = (type, text) => page.$eval("#txtClip", (area, type, text) => {
+const clipboardEvent = (type, text, all = true) => page.$eval("#txtClip", (area, type, text, all) => {
   const data = new DataTransfer();
   if (text !== null) data.setData("text/plain", text);
   area.focus();
-  area.select();
+  if (all) area.select();
   area.dispatchEvent(new ClipboardEvent(type, { clipboardData: data, bubbles: true, cancelable: true }));
   return data.getData("text/plain");
-}, type, text);
+}, type, text, all);
 const pasteAll = (text) => clipboardEvent("paste", text);
 const copyAll = () => clipboardEvent("copy", null);
 const selectExact = (exact, from, to) => page.$eval("#txtClip", (area, from, to) => {
@@ -89,16 +89,20 @@ test("a selection of a mail gives velmora-crypt's bytes, and the whole result de
   assert.equal(await copyAll(), mail.slice(from, to));
 });
 
-test("typing keeps every other line end exactly: Enter gives CR LF, a lone CR and LF brought together pair up", async () => {
+test("typing and cutting keep line ends exactly: Enter gives CR LF, a lone CR and LF brought together pair up", async () => {
   await pasteAll("a\rX\nb");
   await selectExact("a\rX\nb", 2, 3);
   await page.keyboard.press("Backspace");
+  assert.deepEqual(await page.$eval("#txtClip", (area) => [area.value, area.selectionStart]), ["a\nb", 1]);
   assert.equal(await copyAll(), "a\r\nb");
-  assert.equal(await page.$eval("#txtClip", (area) => area.value), "a\nb");
   await selectExact("a\r\nb", 4, 4);
   await page.keyboard.press("Enter");
   await page.keyboard.type("c€");
   assert.equal(await copyAll(), "a\r\nb\r\nc€");
+  await selectExact("a\r\nb\r\nc€", 3, 4);
+  assert.equal(await clipboardEvent("cut", null, false), "b");
+  assert.deepEqual(await page.$eval("#txtClip", (area) => [area.value, area.selectionStart]), ["a\n\nc€", 2]);
+  assert.equal(await copyAll(), "a\r\n\r\nc€");
 });
 
 test("refusals: each message, and nothing changes", async () => {
