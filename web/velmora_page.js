@@ -163,7 +163,7 @@
       let { from, to } = selection();
       if (from === to) [from, to] = [0, exact.length];
       if (from === to) return void await tell(texts.noSelection, "information");
-      let answer = check(exact, from, to, password.value);
+      const answer = check(exact, from, to, password.value);
       if (answer === FORGOTTEN_PASSWORD) {
         await tell(texts.noPassword, "critical");
         return void password.focus();

@@ -76,7 +76,7 @@ test("known answer through the page, Enter in the password box", async () => {
 });
 
 test("a selection of a mail gives velmora-crypt's bytes, and the whole result decrypts back", async () => {
-  const mail = "Hej Åsa!\r\nMötet är\tflyttat.\nPris: 12 €\rÆØÅ äöü ÿ “citat” – ‰\r\n\r\nHälsningar\r\n";
+  const mail = "Hej Åsa!\r\nMötet är\tflyttat.\nPris: 12 €\rÅÄÖ åäö ÆØ ü ÿ “citat” – ‰\r\n\r\nHälsningar\r\n";
   const from = mail.indexOf("Mötet"), to = mail.indexOf("Hälsningar");
   await pasteAll(mail);
   assert.equal(await copyAll(), mail);
@@ -97,12 +97,12 @@ test("typing and cutting keep line ends exactly: Enter gives CR LF, a lone CR an
   assert.equal(await copyAll(), "a\r\nb");
   await selectExact("a\r\nb", 4, 4);
   await page.keyboard.press("Enter");
-  await page.keyboard.type("c€");
-  assert.equal(await copyAll(), "a\r\nb\r\nc€");
-  await selectExact("a\r\nb\r\nc€", 3, 4);
+  await page.keyboard.type("c€ÅÄÖåäö");
+  assert.equal(await copyAll(), "a\r\nb\r\nc€ÅÄÖåäö");
+  await selectExact("a\r\nb\r\nc", 3, 4);
   assert.equal(await clipboardEvent("cut", null, false), "b");
-  assert.deepEqual(await page.$eval("#txtClip", (area) => [area.value, area.selectionStart]), ["a\n\nc€", 2]);
-  assert.equal(await copyAll(), "a\r\n\r\nc€");
+  assert.deepEqual(await page.$eval("#txtClip", (area) => [area.value, area.selectionStart]), ["a\n\nc€ÅÄÖåäö", 2]);
+  assert.equal(await copyAll(), "a\r\n\r\nc€ÅÄÖåäö");
 });
 
 test("refusals: each message, and nothing changes", async () => {
@@ -111,6 +111,8 @@ test("refusals: each message, and nothing changes", async () => {
     { text: "text", password: "   ", message: "Du har glömt lösenord", icon: "critical", focus: "Text1" },
     { text: "ab\r\ncd😀e", password: "x", icon: "critical",
       message: "Texten innehåller tecknet U+1F600 på rad 2, kolumn 3, som inte finns i teckentabellen Windows-1252 och inte kan krypteras." },
+    { text: "a\0b", password: "x", icon: "critical",
+      message: "Texten innehåller nolltecknet U+0000 på rad 1, kolumn 2, som inte kan krypteras." },
     { text: "abc", password: " p€Ω", icon: "critical",
       message: "Lösenordet innehåller tecknet U+03A9 på rad 1, kolumn 4, som inte finns i teckentabellen Windows-1252." },
   ];
