@@ -109,15 +109,16 @@ test("refusals: each message, and nothing changes", async () => {
   const cases = [
     { text: "", password: "x", message: "Du måste markera text", icon: "information" },
     { text: "text", password: "   ", message: "Du har glömt lösenord", icon: "critical", focus: "Text1" },
-    { text: "ab\r\ncd😀e", password: "x", icon: "critical",
+    { text: "ab\r\ncd😀e", from: 5, password: "x", icon: "critical",
       message: "Texten innehåller tecknet U+1F600 på rad 2, kolumn 3, som inte finns i teckentabellen Windows-1252 och inte kan krypteras." },
     { text: "a\0b", password: "x", icon: "critical",
       message: "Texten innehåller nolltecknet U+0000 på rad 1, kolumn 2, som inte kan krypteras." },
     { text: "abc", password: " p€Ω", icon: "critical",
       message: "Lösenordet innehåller tecknet U+03A9 på rad 1, kolumn 4, som inte finns i teckentabellen Windows-1252." },
   ];
-  for (const { text, password, message, icon, focus } of cases) {
+  for (const { text, from = 0, password, message, icon, focus } of cases) {
     await pasteAll(text);
+    await selectExact(text, from, from ? text.length : 0);  // placed in the whole text
     await page.$eval("#Label4", (label) => { label.textContent = "före"; });
     assert.deepEqual(await run(password), [message, icon], text);
     assert.equal(await label4(), "före");
