@@ -13,7 +13,7 @@ const puppeteer = require("puppeteer-core");
 const pageUrl = "file://" + path.resolve(process.env.VELMORA_PAGE);
 const done = "Kryptering / Dekryptering  Klar  OK";
 let browser, page;
-const requests = [];
+const requests = [], problems = [];  // problems: errors and refused connections, as the console shows them
 
 before(async () => {
   browser = await puppeteer.launch({ executablePath: "/usr/bin/chromium", args: ["--no-sandbox", "--disable-gpu"] });
@@ -21,6 +21,8 @@ before(async () => {
   page = await browser.newPage();
   await page.setRequestInterception(true);
   page.on("request", (request) => { requests.push(request.url()); request.continue(); });
+  page.on("console", (message) => { if (message.type() === "error") problems.push(message.text().slice(0, 200)); });
+  page.on("pageerror", (error) => problems.push(error.message));
   await page.goto(pageUrl);
   await page.waitForSelector("html[data-state=ready]");
 });
@@ -153,7 +155,8 @@ test("Klistra In replaces the text by the clipboard's, Kopiera copies the select
   }
 });
 
-test("nothing leaves the page", async () => {
+test("nothing leaves the page, nor tries to", async () => {
+  assert.deepEqual(problems, []);
   const policy = await page.$eval("meta[http-equiv=Content-Security-Policy]", (meta) => meta.content);
   assert.match(policy, /connect-src 'none'/);
   assert.match(policy, /default-src 'none'/);
