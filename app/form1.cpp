@@ -5,9 +5,12 @@
 #include "form_client_area.h"
 #include "lossless_text_box.h"
 #include "password_box.h"
+#include "password_privacy.h"
 #include "ss_command.h"
 #include "ss_panel.h"
+#include "status_line.h"
 #include "velmora_resources.h"
+#include "window_palette.h"
 
 #include <QAction>
 #include <QIcon>
@@ -36,8 +39,9 @@ void setTextColor(QWidget* widget, const QColor& color) {
     widget->setPalette(p);
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& geometry) {
-    auto* label = new QLabel(parent);
+template <class Label = QLabel>
+Label* makeLabel(QWidget* parent, const QString& name, const QRect& geometry) {
+    auto* label = new Label(parent);
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -59,6 +63,7 @@ SSCommand* makeButton(QWidget* parent, const QString& name, const QString& capti
 
 Form1::Form1(RuntimeServices& runtime, QWidget* parent) : QMainWindow(parent), runtime_(runtime) {
     setObjectName(QStringLiteral("Form1"));
+    hidePasswordsFromAssistiveTechnology();
     buildControls();
     buildMenus();
     wireEvents();
@@ -80,13 +85,14 @@ void Form1::buildControls() {
     client->setFixedSize(467, 406);
     client->setPicture(QPixmap(QString::fromLatin1(velmora::resources::kBackground)));
     client->setFont(msSansSerif(8.25, true));
+    client->setPalette(windowPalette());  // the window's look is its own, whatever the desktop's theme
     setCentralWidget(client);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     Image1 = makeLabel(client, QStringLiteral("Image1"), twips(90, 30, 480, 480));
     Image1->setPixmap(QIcon(QString::fromLatin1(velmora::resources::kWheelIcon)).pixmap(32, 32));
 
-    Label4 = makeLabel(client, QStringLiteral("Label4"), twips(1560, 210, 4065, 345));
+    Label4 = makeLabel<StatusLine>(client, QStringLiteral("Label4"), twips(1560, 210, 4065, 345));
     Label4->setFont(msSansSerif(9.75, true));
     setTextColor(Label4, kNavy);
 

@@ -12,7 +12,7 @@ class SSCommand;
 class SSPanel;
 
 // The program's one window. Its look comes entirely from its description
-// (form1_layout.cpp); everything that happens later happens in the fourteen
+// (buildControls, buildMenus); everything that happens later happens in the fourteen
 // handlers below, each wired to exactly one event.
 class Form1 : public QMainWindow {
     Q_OBJECT

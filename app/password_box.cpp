@@ -9,7 +9,9 @@
 #include <QMenu>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QValidator>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -25,6 +27,25 @@ public:
     }
 };
 
+// The box holds one line: of text pasted or dropped into it, what comes
+// before the first line end stays, as in any one-line field, and the key is
+// the one every other part of Velmora makes of the same line.
+class OneLine final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& text, int& cursor) const override {
+        // The box never holds a line end, so the first one lies in what was
+        // just put in, which ends at the cursor.
+        const auto isLineEnd = [](QChar c) { return c == u'\r' || c == u'\n'; };
+        const qsizetype first = std::find_if(text.cbegin(), text.cend(), isLineEnd) - text.cbegin();
+        if (first == text.size()) return Acceptable;
+        text.remove(first, std::max<qsizetype>(cursor, first) - first);
+        text.removeIf(isLineEnd);
+        cursor = static_cast<int>(first);
+        return Acceptable;
+    }
+};
+
 } // namespace
 
 PasswordBox::PasswordBox(QWidget* parent) : QLineEdit(parent) {
@@ -33,6 +54,7 @@ PasswordBox::PasswordBox(QWidget* parent) : QLineEdit(parent) {
     setStyle(style);
     setEchoMode(QLineEdit::Password);
     setMaxLength(std::numeric_limits<int>::max());  // no limit of its own
+    setValidator(new OneLine(this));
     connect(qApp, &QApplication::focusChanged, this, &PasswordBox::focusMovedInApplication);
 }
 

@@ -1,11 +1,13 @@
 #include "qt_runtime_services.h"
 
 #include "application_title.h"
+#include "x11_clipboard.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 
@@ -37,8 +39,16 @@ void QtRuntimeServices::setClipboardText(const QString& text) {
     QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
 }
 
-QString QtRuntimeServices::clipboardText() {
-    return QGuiApplication::clipboard()->text(QClipboard::Clipboard);
+std::optional<QString> QtRuntimeServices::clipboardText() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    // Another program's text on X is read without Qt, which would wait 15 s
+    // for an owner that does not answer and drops a NUL at the end.
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && !clipboard->ownsClipboard()) {
+        return readX11ClipboardText(qgetenv("DISPLAY"), std::chrono::seconds(2));
+    }
+    const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
+    if (data == nullptr || !data->hasText()) return std::nullopt;
+    return data->text();
 }
 
 void QtRuntimeServices::setMousePointer(int pointer) {
@@ -56,8 +66,29 @@ QString QtRuntimeServices::appPath() {
     return QCoreApplication::applicationDirPath();
 }
 
-bool QtRuntimeServices::startProgram(const QString& program, const QStringList& arguments) {
-    return QProcess::startDetached(program, arguments);
+void QtRuntimeServices::startProgram(const QString& program, const QStringList& arguments,
+                                     std::function<void()> whenFailed) {
+    auto* process = new QProcess(&programs_);
+    process->setProgram(program);
+    process->setArguments(arguments);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(process, &QProcess::finished, process, [process, whenFailed](int code, QProcess::ExitStatus how) {
+        process->deleteLater();
+        if (how != QProcess::NormalExit || code != 0) whenFailed();
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, whenFailed](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;
+        process->deleteLater();
+        whenFailed();
+    });
+    process->start();
+}
+
+QtRuntimeServices::~QtRuntimeServices() {
+    // A program still running (an opener waiting for its editor) is ended
+    // with the window; what it started lives on. Nothing is reported then.
+    for (QObject* process : programs_.children()) process->disconnect();
 }
 
 bool QtRuntimeServices::startCommandLine([[maybe_unused]] const QString& commandLine) {

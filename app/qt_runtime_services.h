@@ -2,6 +2,8 @@
 
 #include "runtime_services.h"
 
+#include <QObject>
+
 // The runtime services on Qt: QMessageBox, QClipboard, the override cursor,
 // QCoreApplication's directory and QProcess.
 class QtRuntimeServices final : public RuntimeServices {
@@ -9,12 +11,15 @@ public:
     int msgBox(QWidget* parent, const QString& prompt, int style) override;
     void clearClipboard() override;
     void setClipboardText(const QString& text) override;
-    QString clipboardText() override;
+    std::optional<QString> clipboardText() override;
     void setMousePointer(int pointer) override;
     QString appPath() override;
-    bool startProgram(const QString& program, const QStringList& arguments) override;
+    void startProgram(const QString& program, const QStringList& arguments, std::function<void()> whenFailed) override;
     bool startCommandLine(const QString& commandLine) override;
+
+    ~QtRuntimeServices() override;
 
 private:
     bool busy_ = false;
+    QObject programs_;  // the programs started and not yet ended
 };

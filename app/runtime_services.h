@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 class QWidget;
 
 // The services the window's commands take from the platform: message box,
@@ -23,11 +26,12 @@ public:
     // plus optionally OkCancel. Returns Ok or Cancel (Escape is Cancel).
     virtual int msgBox(QWidget* parent, const QString& prompt, int style) = 0;
 
-    // The system clipboard, plain text only. clipboardText() is "" when the
-    // clipboard holds no text.
+    // The system clipboard, plain text only. clipboardText() is nullopt when
+    // the clipboard holds no text (a picture, nothing) or its owner does not
+    // answer in time.
     virtual void clearClipboard() = 0;
     virtual void setClipboardText(const QString& text) = 0;
-    virtual QString clipboardText() = 0;
+    virtual std::optional<QString> clipboardText() = 0;
 
     // The screen's mouse pointer: 11 hourglass, 0 default.
     enum MousePointer { Default = 0, Hourglass = 11 };
@@ -36,9 +40,11 @@ public:
     // The directory the program file lies in.
     virtual QString appPath() = 0;
 
-    // Starts a program detached, with its arguments passed as they are (no
-    // shell). Returns false when nothing could be started.
-    virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+    // Starts a program with its arguments passed as they are (no shell) and
+    // lets it run on its own. whenFailed runs later, on this thread, if it
+    // cannot be started or ends in failure.
+    virtual void startProgram(const QString& program, const QStringList& arguments,
+                              std::function<void()> whenFailed) = 0;
 
     // Starts a program from a Windows command line, passed on as it is.
     // Returns false when nothing could be started (always, off Windows).

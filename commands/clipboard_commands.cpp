@@ -40,8 +40,8 @@ void Form1::mnuCut_Click() {
 void Form1::mnuPaste_Click() {
     emit handlerEntered(QStringLiteral("mnuPaste_Click"));
     txtClip->setFocus(Qt::OtherFocusReason);
-    const QString text = runtime_.clipboardText();
-    txtClip->setText(text);
+    // A clipboard without text leaves the text as it was: nothing is lost.
+    if (const std::optional<QString> text = runtime_.clipboardText()) txtClip->setText(*text);
     Label4->setText(QString());
 }
 

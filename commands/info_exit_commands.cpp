@@ -3,17 +3,24 @@
 #include "form1.h"
 
 #include "info_command_line.h"
+#include "info_viewer.h"
 #include "runtime_services.h"
+
+#include <QPointer>
 
 void Form1::mnuInfo_Click() {
     emit handlerEntered(QStringLiteral("mnuInfo_Click"));
-    // Every failure is ignored: nothing is reported, the status line stays.
+    // Nothing is reported and the status line stays.
     const QString directory = runtime_.appPath();
 #ifdef Q_OS_WIN
     runtime_.startCommandLine(windowsInfoCommandLine(directory));
 #else
     const InfoLaunch launch = infoLaunch(directory);
-    runtime_.startProgram(launch.program, launch.arguments);
+    // Where no editor can be started the file is shown in a window of the
+    // program's own, so the help is always one click away.
+    runtime_.startProgram(launch.program, launch.arguments, [form = QPointer<Form1>(this), launch] {
+        if (form) (new InfoViewer(launch.arguments.constFirst(), form))->show();
+    });
 #endif
 }
 

@@ -45,12 +45,12 @@ public:
         clipboardHasText = true;
         clipboard = text;
     }
-    QString clipboardText() override { return clipboardHasText ? clipboard : QString(); }
+    std::optional<QString> clipboardText() override { return clipboardHasText ? std::optional(clipboard) : std::nullopt; }
     void setMousePointer(int value) override { pointerChanges.append(pointer = value); }
     QString appPath() override { return programDirectory; }
-    bool startProgram(const QString& program, const QStringList& arguments) override {
+    void startProgram(const QString& program, const QStringList& arguments, std::function<void()> whenFailed) override {
         launches.append({program, arguments});
-        return startSucceeds;
+        if (!startSucceeds) whenFailed();
     }
     bool startCommandLine(const QString&) override { return false; }  // Windows only
 };

@@ -6,11 +6,15 @@
 #include "blanks.h"
 #include "cp1252.h"
 #include "info_command_line.h"
+#include "info_viewer.h"
 #include "text_cipher.h"
 #include "velmora_resources.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFontInfo>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
 
 #include <random>
 
@@ -280,13 +284,28 @@ TEST_F(WindowTest, PasteAndKlippBordFocusTheText) {
     EXPECT_EQ(form->Text1->backColor(), kRestColour);
 }
 
-TEST_F(WindowTest, InfoStartsTheEditorOnTheFileBesideTheProgram) {
+TEST_F(WindowTest, InfoOpensTheFileBesideTheProgramInAnEditorOrItsOwnWindow) {
     form->Label4->setText(kDone);
-    runtime.programDirectory = QStringLiteral("/home/a b/it's; rm -rf ~ \"x\"");
-    runtime.startSucceeds = false;  // nothing is reported then either
+    const QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/a b it's; rm -rf ~ \"x\"XXXXXX"));
+    QFile info(dir.filePath(QStringLiteral("Info.txt")));
+    ASSERT_TRUE(info.open(QIODevice::WriteOnly) && info.write("Hjälp\r\nrad två\r\n") > 0);
+    info.close();
+    runtime.programDirectory = dir.path();
+    clickMenuTitle(form->mnuInfo);  // an editor started: nothing of the program's own
+    EXPECT_EQ(form->findChild<InfoViewer*>(), nullptr);
+    runtime.startSucceeds = false;
     clickMenuTitle(form->mnuInfo);
-    ASSERT_EQ(runtime.launches.size(), 1);
-    EXPECT_EQ(runtime.launches[0], std::pair(QStringLiteral("xdg-open"), QStringList{"/home/a b/it's; rm -rf ~ \"x\"/Info.txt"}));
+    ASSERT_EQ(runtime.launches.size(), 2);
+    EXPECT_EQ(runtime.launches[1], std::pair(QStringLiteral("xdg-open"), QStringList{info.fileName()}));
+    auto* viewer = form->findChild<InfoViewer*>();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Information om Velmora"));
+    auto* shown = viewer->findChild<QPlainTextEdit*>();
+    EXPECT_TRUE(shown->isReadOnly());
+    EXPECT_EQ(shown->toPlainText(), QStringLiteral("Hjälp\nrad två\n"));
+    QTest::keyClick(shown, Qt::Key_Escape);
+    QTRY_COMPARE(form->findChild<InfoViewer*>(), nullptr);
     EXPECT_EQ(form->Label4->text(), kDone);
     EXPECT_TRUE(runtime.messageBoxes.isEmpty());
     EXPECT_EQ(windowsInfoCommandLine(QStringLiteral("C:\\Program Files\\Tools")),

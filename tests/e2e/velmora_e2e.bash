@@ -60,13 +60,21 @@ copy_from_window() {
 message_box_shown() { xs_find_window Velmora; }
 message_box_gone() { ! xdotool search --onlyvisible --name '^Velmora$' >/dev/null 2>&1; }
 
-# crypt_in_window PASSWORD ANSWER_KEY: Alt+M, the password typed into the
-# box, Enter, the warning answered with the key; the window focused again.
+# crypt_in_window PASSWORD|--pasted FILE ANSWER_KEY: Alt+M, the password
+# typed into the box or pasted from FILE through the box's own menu, Enter,
+# the warning answered with the key; the window focused again.
 crypt_in_window() {
     xs_key alt+m
     click_password_box
     xs_key ctrl+a BackSpace
-    xs_type "$1"
+    if [[ $1 == --pasted ]]; then
+        xs_clip_serve "$2"
+        xdotool mousemove --window "$xs_wid" "${password_box[0]}" "$((password_box[1] + xs_menu_height))" click 3
+        xs_key k  # "&Klistra in"
+        shift
+    else
+        xs_type "$1"
+    fi
     xs_key Return
     xs_wait_until message_box_shown || xs_fail "expected the warning message box (caption \"Velmora\")"
     xs_focus_window "$(xdotool search --onlyvisible --name '^Velmora$')"
@@ -98,5 +106,49 @@ copy_from_window "$seen"
 xs_expect_same "the window on \"Hej då!\\r\\n\" with Hemligt7" "$expected" "$seen"
 "$crypt" --password-file <(echo Hemligt7) -o "$seen" "$expected"
 xs_expect_same "velmora-crypt's decryption of the window's text" "$text" "$seen"
+
+# A password pasted with its line end is the password of that line.
+printf 'Hemligt7\r\n' >"$xs_tmp/password"
+paste_into_window "$text"
+crypt_in_window --pasted "$xs_tmp/password" Return
+copy_from_window "$seen"
+xs_expect_same "the window with \"Hemligt7\\r\\n\" pasted into the password box" "$expected" "$seen"
+
+# A clipboard without text, or whose owner does not answer, leaves the text
+# as it was, and the window answers again within seconds.
+convert -size 8x8 xc:red "$xs_tmp/picture.png"
+xclip -quiet -i -selection clipboard -t image/png <"$xs_tmp/picture.png" >/dev/null 2>&1 &
+xs_pids+=($!)
+xs_wait_until xs_clip_owned_by_xclip || xs_fail "expected xclip to offer a picture on the clipboard"
+click_password_box
+xs_key ctrl+v
+copy_from_window "$seen"
+xs_expect_same "the text after pasting a picture" "$expected" "$seen"
+xs_clip_serve "$text"
+stopped=$xs_clip_pid
+kill -STOP "$stopped"
+started=$SECONDS
+click_password_box
+xs_key ctrl+v
+copy_from_window "$seen"
+((SECONDS - started < 10)) || xs_fail "expected the window to answer within 10 s of a paste from a stopped clipboard owner, took $((SECONDS - started)) s"
+xs_expect_same "the text after pasting from a clipboard owner that does not answer" "$expected" "$seen"
+kill -KILL "$stopped"
+
+# The clipboard's text comes in exactly, a NUL at its end included, through
+# an incremental transfer as large texts are.
+{ head -c 3000000 /dev/zero | tr '\0' 'a'; printf 'Hej\0'; } >"$xs_tmp/large"
+paste_into_window "$xs_tmp/large"
+copy_from_window "$seen"
+xs_expect_same "the text pasted from a large clipboard ending in NUL" "$xs_tmp/large" "$seen"
+
+# With no editor to be had, Info shows the file in a window of its own.
+printf '#!/bin/sh\necho "x-terminal-emulator: not found" >&2\nexit 3\n' >"$xs_tmp/bin/xdg-open"
+chmod +x "$xs_tmp/bin/xdg-open"
+xs_click_window 12 "$((xs_menu_height / 2))"
+xs_wait_until xs_find_window "Information om Velmora" || xs_fail "expected Info to show Info.txt in a window of its own"
+xs_focus_window "$(xdotool search --onlyvisible --name '^Information om Velmora$')"
+xs_key Escape
+xs_wait_until eval '! xs_find_window "Information om Velmora"' || xs_fail "expected Escape to close the Info window"
 import -window "$xs_wid" "$xs_artifacts/end.png"
 xs_expect_exit_by_alt_e

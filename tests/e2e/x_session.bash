@@ -74,14 +74,15 @@ xs_wait_until() {
 xs_find_window() { [[ $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l) -eq 1 ]]; }
 xs_not_running() { ! kill -0 "$1" 2>/dev/null; }
 
-# xs_start_app PROGRAM: starts the window in a clean environment whose PATH
-# begins with $xs_tmp/bin (stand-ins for desktop programs go there), waits
-# until it is mapped and gives it the keyboard focus, as a window manager would.
+# xs_start_app PROGRAM [VARIABLE=VALUE...]: starts the window in a clean
+# environment (plus the variables given) whose PATH begins with $xs_tmp/bin
+# (stand-ins for desktop programs go there), waits until it is mapped and
+# gives it the keyboard focus, as a window manager would.
 xs_start_app() {
     local name passed=()   # a sanitized build's settings pass through
     for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS; do [[ -z ${!name:-} ]] || passed+=("$name=${!name}"); done
     env -i DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" HOME="$xs_tmp/home" PATH="$xs_tmp/bin:$PATH" \
-        LANG=C.UTF-8 QT_QPA_PLATFORM=xcb "${passed[@]}" "$1" >"$xs_tmp/velmora.log" 2>&1 &
+        LANG=C.UTF-8 QT_QPA_PLATFORM=xcb "${passed[@]}" "${@:2}" "$1" >>"$xs_tmp/velmora.log" 2>&1 &
     xs_app_pid=$!
     xs_wait_until xs_find_window "$XS_CAPTION" ||
         xs_fail "expected one visible window named \"$XS_CAPTION\", saw none: $(tail -n 5 "$xs_tmp/velmora.log")"
@@ -99,6 +100,7 @@ xs_click_window() { xdotool mousemove --window "$xs_wid" "$1" "$2" click 1; }
 
 # xs_clip_read FILE: the clipboard's text as UTF-8, byte for byte, into FILE.
 xs_clip_read() { timeout 5 xclip -o -selection clipboard -t UTF8_STRING >"$1" 2>/dev/null; }
+xs_clip_owned_by_xclip() { timeout 5 xclip -o -selection clipboard -t TARGETS 2>/dev/null | grep -q '^image/png$'; }
 xs_clip_equals() { xs_clip_read "$xs_tmp/clip-now" && cmp -s "$xs_tmp/clip-now" "$1"; }
 
 # xs_clip_serve FILE: xclip owns the clipboard and serves FILE's bytes until
