@@ -41,10 +41,10 @@ void QtRuntimeServices::setClipboardText(const QString& text) {
 
 std::optional<QString> QtRuntimeServices::clipboardText() {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    // Another program's text on X is read without Qt, which would wait 15 s
-    // for an owner that does not answer and drops a NUL at the end.
+    // Another program's text on X is read without Qt, which waits 5 s for
+    // each question an owner does not answer and drops a NUL at the end.
     if (QGuiApplication::platformName() == QLatin1String("xcb") && !clipboard->ownsClipboard()) {
-        return readX11ClipboardText(qgetenv("DISPLAY"), std::chrono::seconds(2));
+        return readX11ClipboardText(qgetenv("DISPLAY"), std::chrono::milliseconds(1500));
     }
     const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
     if (data == nullptr || !data->hasText()) return std::nullopt;

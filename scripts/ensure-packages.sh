@@ -7,7 +7,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-liberation
-  xvfb xauth xdotool xclip imagemagick
+  xvfb xauth xdotool xclip imagemagick libxcb1-dev
+  dbus at-spi2-core python3-pyatspi qt6-gtk-platformtheme
   openssl
   dpkg-dev lintian desktop-file-utils appstream
   emscripten chromium

@@ -1,11 +1,13 @@
-// Every word Qt itself puts on the program's message boxes is Swedish,
-// without any translation package.
+// The runtime services on Qt: every word Qt itself puts on the program's
+// message boxes is Swedish, without any translation package; a program
+// that cannot start or fails is told of.
 #include "qt_runtime_services.h"
 #include "swedish_translator.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -28,4 +30,18 @@ TEST(SwedishTexts, MessageBoxButtonsTitleAndAnswers) {
         EXPECT_EQ(seen, (QStringList{"Avbryt", "OK", "Velmora", "default OK"}));
     }
     QApplication::removeTranslator(&swedish);
+}
+
+TEST(QtRuntimeServicesTest, TellsOfAProgramThatCannotStartOrFails) {
+    QStringList failed;
+    {
+        QtRuntimeServices runtime;
+        for (const char* program : {"true", "false", "/nonexistent/velmora-editor"}) {
+            runtime.startProgram(QString::fromLatin1(program), {}, [&failed, program] { failed << program; });
+        }
+        QTRY_COMPARE(failed.size(), 2);
+        QTest::qWait(100);
+    }
+    failed.sort();
+    EXPECT_EQ(failed, (QStringList{"/nonexistent/velmora-editor", "false"}));
 }

@@ -113,7 +113,7 @@ xs_clip_serve() {
 }
 
 # xs_show FILE: a short printable view of a file's bytes for messages.
-xs_show() { printf '%s bytes [%s]' "$(wc -c <"$1")" "$(od -An -c -w256 -v "$1" | head -c 400 | tr -s ' ')"; }
+xs_show() { printf '%s bytes [%s]' "$(wc -c <"$1")" "$(head -c 100 "$1" | od -An -c -w256 -v | tr -s ' ')"; }
 
 xs_expect_same() { cmp -s "$2" "$3" || xs_fail "$1: expected $(xs_show "$2"), saw $(xs_show "$3")"; }
 
