@@ -9,7 +9,7 @@ packages=(
   fonts-liberation
   xvfb xauth xdotool xclip imagemagick
   openssl
-  dpkg-dev lintian desktop-file-utils appstream
+  dpkg-dev lintian desktop-file-utils appstream bash-completion zsh
   emscripten chromium
 )
 

@@ -40,7 +40,8 @@ check_contents() {
         printf '%s\n' "lrwxrwxrwx ./usr/bin/velmora" "-rwxr-xr-x ./usr/bin/velmora-crypt" "-rwxr-xr-x ./usr/lib/velmora/velmora"
         printf -- '-rw-r--r-- ./usr/%s\n' lib/velmora/Info.txt share/applications/velmora.desktop \
             share/doc/velmora/{changelog.gz,copyright} share/man/{,en/}man1/velmora{,-crypt}.1.gz \
-            share/metainfo/org.example.velmora.metainfo.xml
+            share/metainfo/org.example.velmora.metainfo.xml share/bash-completion/completions/velmora-crypt \
+            share/zsh/vendor-completions/_velmora-crypt
         if [[ ${VELMORA_WEB_PAGE:-OFF} == ON ]]; then echo "-rw-r--r-- ./usr/share/velmora/velmora.html"; fi
         for n in 16 24 32 48 64 128 256; do echo "-rw-r--r-- ./usr/share/icons/hicolor/${n}x$n/apps/velmora.png"; done
     } | awk '{ print $1, "root/root", $2 }' | sort -k 3)
