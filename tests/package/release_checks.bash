@@ -4,7 +4,7 @@
 # Usage: release_checks.bash CHECK PACKAGE_DIR VERSION
 #   lintian   no error or warning (status 77, skipped, without lintian)
 #   metadata  desktop-file-validate and appstreamcli on the unpacked tree
-#   manuals   both velmora-crypt manuals list exactly the options of --help
+#   manuals   each program's two manuals list exactly the options of its --help
 #   completion  bash completes velmora-crypt's options and files as its
 #             bash-completion loads it from the package; zsh reads its own
 set -euo pipefail
@@ -31,11 +31,13 @@ case $check in
         appstreamcli validate-tree --no-net "$root" || fail "expected the installed tree (launchable, icons) to validate"
         ;;
     manuals)
-        want=$("$root/usr/bin/velmora-crypt" --help | help_options)
-        [[ $want == *--password-file* ]] || fail "expected options in velmora-crypt --help, saw: $want"
-        for manual in "$root"/usr/share/man/man1/velmora-crypt.1.gz "$root"/usr/share/man/en/man1/velmora-crypt.1.gz; do
-            seen=$(manual_options "$manual")
-            [[ $seen == "$want" ]] || fail "expected ${manual#"$root"} to list the options of --help:"$'\n'"$want"$'\n'"it lists:"$'\n'"$seen"
+        for program in velmora-crypt velmora; do
+            want=$("$root/usr/bin/$program" --help | help_options)
+            [[ $want == *--version* ]] || fail "expected options in $program --help, saw: $want"
+            for manual in "$root"/usr/share/man/{,en/}man1/$program.1.gz; do
+                seen=$(manual_options "$manual")
+                [[ $seen == "$want" ]] || fail "expected ${manual#"$root"} to list the options of --help:"$'\n'"$want"$'\n'"it lists:"$'\n'"$seen"
+            done
         done
         ;;
     completion)
