@@ -55,7 +55,6 @@ case $check in
             [[ $(offered "$@") == "$want" ]] || fail "expected bash to offer \"$want\" for $words, it offered \"$(offered "$@")\""
         done <<'EOF'
 --help --output --password-fd --password-file --raw --version -h -o|velmora-crypt -
---password-fd --password-file|velmora-crypt --raw --pass
 pw.txt|velmora-crypt --password-file p
 brev.txt pw.txt|velmora-crypt --password-file =
 |velmora-crypt --password-fd = p
@@ -63,7 +62,6 @@ brev.txt pw.txt|velmora-crypt --password-file =
 brev.txt pw.txt|velmora-crypt -o ''
 brev.txt|velmora-crypt --raw b
 --raw|velmora-crypt -o ut.txt --r
-|velmora-crypt --password-fd ''
 |velmora-crypt -- --r
 EOF
         zsh -n "$root"/usr/share/zsh/vendor-completions/_velmora-crypt || fail "expected zsh to read _velmora-crypt"
