@@ -1,15 +1,17 @@
-// Velmora: builds the window from its description and runs the event loop
-// until the window is closed.
+// Velmora: answers --help and --version, or builds the window from its
+// description and runs the event loop until the window is closed.
 #include "core_dumps.h"
 #include "display_failure_in_swedish.h"
 #include "form1.h"
 #include "qt_runtime_services.h"
+#include "start_arguments.h"
 #include "swedish_translator.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     velmora::forbidCoreDumps();   // before a password can be typed
+    if (const auto status = velmora::answerWithoutWindow(argc, argv)) return *status;
     DisplayFailureInSwedish displayFailure;
     QApplication app(argc, argv);
     displayFailure.started();

@@ -1,6 +1,8 @@
 # Installation layout and the Debian package.
 #
 #   <prefix>/bin/velmora-crypt
+#   <prefix>/share/bash-completion/completions/velmora-crypt
+#   <prefix>/share/zsh/vendor-completions/_velmora-crypt
 #   <prefix>/bin/velmora                 -> ../lib/velmora/velmora (symbolic link)
 #   <prefix>/lib/velmora/velmora         the window program
 #   <prefix>/lib/velmora/Info.txt        beside the real program file, where
@@ -44,6 +46,11 @@ foreach(_velmora_dir CMAKE_INSTALL_BINDIR VELMORA_INSTALL_PROGRAM_DIR)
 endforeach()
 
 install(TARGETS velmora-crypt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Shell completion, where bash-completion and zsh look for a command's own.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/completion/velmora-crypt.bash
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME velmora-crypt)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/completion/_velmora-crypt
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
 
 # Files Debian wants compressed with gzip -9n (no name, no time stamp, so
 # the same input gives the same bytes).

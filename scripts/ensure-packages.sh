@@ -10,7 +10,7 @@ packages=(
   xvfb xauth xdotool xclip imagemagick libxcb1-dev
   dbus at-spi2-core python3-pyatspi qt6-gtk-platformtheme
   openssl
-  dpkg-dev lintian desktop-file-utils appstream
+  dpkg-dev lintian desktop-file-utils appstream bash-completion zsh
   emscripten chromium
 )
 

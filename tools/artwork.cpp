@@ -483,7 +483,11 @@ Icon16 drawKeyIcon() {
 
 QImage drawKeyPicture(int size) {
   const std::vector<std::uint8_t> paint = keyPaint(size);
-  const std::array<QRgb, 16> palette = iconPalette();
+  std::array<QRgb, 16> palette = iconPalette();
+  // Silver is the ground and grey the shadow, never part of the key. Black
+  // at 85/255 over silver (192) gives grey (128) exactly.
+  palette[colour::kSilver] = qRgba(0, 0, 0, 0);
+  palette[colour::kGrey] = qRgba(0, 0, 0, 85);
   QImage image(size, size, QImage::Format_ARGB32);
   for (int y = 0; y < size; ++y) {
     auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));

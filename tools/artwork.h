@@ -52,9 +52,14 @@ inline constexpr int kButtonHeight = 26;
 // left and the bow to the right, on an opaque light-grey ground.
 [[nodiscard]] Icon16 drawKeyIcon();
 
-// The same key drawn for the desktop at size x size pixels (ARGB32, opaque),
-// from the same geometry: at 32 it is drawKeyIcon() pixel for pixel.
+// The same key drawn for the desktop at size x size pixels (ARGB32), from
+// the same geometry, on a transparent ground so that it suits a panel of any
+// colour; its shadow is black at one third. Laid on the window icon's silver,
+// the 32 x 32 one is drawKeyIcon() pixel for pixel.
 [[nodiscard]] QImage drawKeyPicture(int size);
+
+// The icon sizes of the desktop's hicolor theme that the package installs.
+inline constexpr std::array<int, 7> kDesktopIconSizes = {16, 24, 32, 48, 64, 128, 256};
 
 // Picture icon: a red ship's wheel with eight spokes on a transparent ground.
 [[nodiscard]] Icon16 drawWheelIcon();

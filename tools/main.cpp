@@ -37,9 +37,6 @@ bool writeFile(const QDir& dir, const QString& name, const QByteArray& bytes) {
   return true;
 }
 
-// The icon sizes of the desktop's hicolor theme that the package installs.
-constexpr int kDesktopIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
-
 QByteArray png(const QImage& image) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -107,7 +104,7 @@ int main(int argc, char* argv[]) {
     files.emplace_back(QStringLiteral("Info.txt"), utf8File(velmora::art::infoText()));
   }
   if (desktopIcons) {
-    for (const int size : kDesktopIconSizes) {
+    for (const int size : velmora::art::kDesktopIconSizes) {
       files.emplace_back(QStringLiteral("velmora-%1.png").arg(size), png(velmora::art::drawKeyPicture(size)));
     }
   }

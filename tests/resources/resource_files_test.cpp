@@ -40,6 +40,20 @@ TEST(Resources, CommittedFilesAreWhatTheGeneratorMakes) {
     EXPECT_LT(differing, drawn.width() * drawn.height() / 200);
 }
 
+// On a panel of any colour: nothing but the key and its shadow covers it.
+TEST(Resources, DesktopIconsAreTheKeyOnATransparentGround) {
+    for (const int size : velmora::art::kDesktopIconSizes) {
+        const QImage icon = velmora::art::drawKeyPicture(size);
+        const int last = size - 1, shaft = size * 29 / 64;  // the row through the shaft's middle
+        // Clear at the corners and left of the key, solid along the shaft and the bow.
+        for (const QPoint clear : {QPoint(0, 0), QPoint(last, 0), QPoint(0, last), QPoint(last, last), QPoint(0, shaft)})
+            EXPECT_EQ(qAlpha(icon.pixel(clear)), 0) << size << ": " << clear.x() << "," << clear.y();
+        int opaque = 0;
+        for (int x = 0; x < size; ++x) opaque += qAlpha(icon.pixel(x, shaft)) == 255 ? 1 : 0;
+        EXPECT_GE(opaque, size / 2) << size << ": the key's shaft and bow across row " << shaft;
+    }
+}
+
 TEST(Resources, PicturesAndTextsAsTheProgramShowsThem) {
     const std::pair<const char*, QSize> pictures[] = {
         {velmora::resources::kBackground, {468, 404}}, {velmora::resources::kButton, {66, 26}},
