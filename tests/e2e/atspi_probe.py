@@ -3,8 +3,9 @@
 # listen LOG: until LOG.stop appears, writes each text, name, description and
 #   value event of the program as "EVENT<TAB>ROLE<TAB>DETAIL", one a line (the
 #   detail of a name event is the object's name); LOG.ready appears once it listens.
-# inspect: prints each password box and status line of the program as
-#   "ROLE<TAB>NAME<TAB>DESCRIPTION<TAB>TEXT<TAB>CHARACTERS", one a line.
+# inspect: prints each text box, password box and status line of the program
+#   as "ROLE<TAB>NAME<TAB>DESCRIPTION<TAB>TEXT<TAB>CHARACTERS", one a line
+#   (TEXT: the first 8 characters the text interface gives).
 import os, sys, threading, time
 import pyatspi
 from gi.repository import GLib
@@ -35,10 +36,10 @@ def listen(log):
 
 def inspect():
     for app in filter(ours, pyatspi.Registry.getDesktop(0)):
-        for o in pyatspi.findAllDescendants(app, lambda o: o.getRole() in (pyatspi.ROLE_PASSWORD_TEXT, pyatspi.ROLE_STATUS_BAR)):
+        for o in pyatspi.findAllDescendants(app, lambda o: o.getRole() in (pyatspi.ROLE_TEXT, pyatspi.ROLE_PASSWORD_TEXT, pyatspi.ROLE_STATUS_BAR)):
             try:
                 text = o.queryText()
-                shown, count = text.getText(0, -1), text.characterCount
+                shown, count = text.getText(0, 8), text.characterCount
             except NotImplementedError:
                 shown, count = "", 0
             print("%s\t%s\t%s\t%s\t%d" % (o.getRoleName(), o.name, o.description, shown, count))

@@ -66,8 +66,8 @@ xs_wait_until grep -q "accessible-name	status bar	'Kryptering / Dekryptering  Kl
 seen=$($probe inspect)
 touch "$events.stop"
 cp "$events" "$xs_artifacts/events.txt"
-[[ $seen == *$'password text\tLösenord\t\t\t8'* ]] ||
-    xs_fail "expected a password field named Lösenord holding 8 characters, none of them shown, saw: $seen"
+[[ $seen == *$'password text\tLösenord\t\t\t8'* && $seen == *$'\ntext\tText att kryptera eller dekryptera\t'* ]] ||
+    xs_fail "expected a password field named Lösenord holding 8 characters, none of them shown, and the named text area, saw: $seen"
 [[ $(grep -c "^object:text-changed:insert	password text	'\*'$" "$events") == 8 ]] ||
     xs_fail "expected one star for each character typed, heard: $(grep 'password' "$events")"
 if grep "	password text	'" "$events" | grep -v "	'\**'$" >&2; then
