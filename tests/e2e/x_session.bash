@@ -98,18 +98,19 @@ xs_key() { xdotool key --clearmodifiers --delay 20 "$@"; }
 xs_type() { xdotool type --clearmodifiers --delay 20 -- "$1"; }
 xs_click_window() { xdotool mousemove --window "$xs_wid" "$1" "$2" click 1; }
 
-# xs_clip_read FILE: the clipboard's text as UTF-8, byte for byte, into FILE.
-xs_clip_read() { timeout 5 xclip -o -selection clipboard -t UTF8_STRING >"$1" 2>/dev/null; }
-xs_clip_owned_by_xclip() { timeout 5 xclip -o -selection clipboard -t TARGETS 2>/dev/null | grep -q '^image/png$'; }
-xs_clip_equals() { xs_clip_read "$xs_tmp/clip-now" && cmp -s "$xs_tmp/clip-now" "$1"; }
+# xs_clip_read FILE [TARGET]: the clipboard's text as UTF-8 (or as TARGET),
+# byte for byte, into FILE.
+xs_clip_read() { timeout 5 xclip -o -selection clipboard -t "${2:-UTF8_STRING}" >"$1" 2>/dev/null; }
+xs_clip_equals() { xs_clip_read "$xs_tmp/clip-now" "${2:-}" && cmp -s "$xs_tmp/clip-now" "$1"; }
 
-# xs_clip_serve FILE: xclip owns the clipboard and serves FILE's bytes until
-# another program takes the clipboard over.
+# xs_clip_serve FILE [TARGET]: xclip owns the clipboard and serves FILE's
+# bytes (as UTF8_STRING text unless TARGET says otherwise) until another
+# program takes the clipboard over.
 xs_clip_serve() {
-    xclip -quiet -i -selection clipboard -t UTF8_STRING <"$1" >/dev/null 2>&1 &
+    xclip -quiet -i -selection clipboard -t "${2:-UTF8_STRING}" <"$1" >/dev/null 2>&1 &
     xs_clip_pid=$!
     xs_pids+=("$xs_clip_pid")
-    xs_wait_until xs_clip_equals "$1" || xs_fail "expected xclip to offer $(xs_show "$1") on the clipboard"
+    xs_wait_until xs_clip_equals "$1" "${2:-}" || xs_fail "expected xclip to offer $(xs_show "$1") on the clipboard"
 }
 
 # xs_show FILE: a short printable view of a file's bytes for messages.
