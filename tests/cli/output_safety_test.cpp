@@ -105,6 +105,19 @@ TEST_F(OutputSafety, RunningProgramKeepsItsSecretsAndLeavesNothingWhenKilled) {
     }
 }
 
+// Where the filesystem refuses unnamed files (gdb makes O_TMPFILE fail), a
+// hidden named file takes their place; a signal once it exists removes it.
+TEST_F(OutputSafety, WithoutUnnamedFilesASignalStillLeavesNothing) {
+    if (std::system("gdb --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs gdb";
+    for (const char* signal : {"SIGTERM", "SIGUSR1", "SIGPIPE"}) {
+        std::ofstream(io("gdb")) << "handle " << signal << " nostop noprint\nset $refused = 0\ncatch syscall openat read\ncommands\n  silent\n"
+            "  if $orig_rax == 257 && ($rdx & 0x410000) == 0x410000\n    set $rdx = $rdx & ~3\n    set $refused = 1\n  end\n"
+            "  if $orig_rax == 0 && $refused\n    signal " << signal << "\n  end\n  continue\nend\nrun\n";
+        CliFolder::shell("gdb -batch -nx -x " + io("gdb") + " --args crypt --password-file pw -o out in >/dev/null");
+        EXPECT_EQ(files(), (std::set<std::string>{"in", "pw"})) << signal;
+    }
+}
+
 // A root run of -o shared/out, in a sticky folder everyone may write, while
 // another user swaps out for a link to a root file. gdb stops the run at
 // each system call on files from the first one that names out, and at the
