@@ -84,36 +84,41 @@ std::variant<std::unique_ptr<OutputTarget>, Failure> OutputTarget::open(const st
             return std::unique_ptr<OutputTarget>(new OutputTarget(Kind::Direct, std::move(target.file), named));
         }
     }
-    const bool exists = target.file.get() >= 0;
     std::unique_ptr<OutputTarget> output(new OutputTarget(Kind::Replace, {}, named));
     output->directory_ = std::move(target.directory);
     output->name_ = target.name;
-    const int directory = output->directory_.get();
+    if (auto failure = output->create(target.shownDirectory, target.file.get() >= 0 ? &existing : nullptr)) return *failure;
+    return output;
+}
+
+// The new file in the directory, with the owner and mode of the file it
+// replaces (existing), or those of any new file.
+std::optional<Failure> OutputTarget::create(const std::string& shownDirectory, const struct stat* existing) {
+    const int directory = directory_.get();
     {
         const TerminatingSignalsHeld held;   // a named file is guarded before any signal acts
-        output->fd_.reset(::openat(directory, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-        for (int attempt = 0; output->fd() < 0 && attempt < 100; ++attempt) {
-            std::string temporary = temporaryName(target.name);
-            output->fd_.reset(::openat(directory, temporary.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600));
-            if (output->fd() >= 0) {
-                output->temporary_ = std::move(temporary);
-                guardName(directory, output->temporary_.c_str());
+        fd_.reset(::openat(directory, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+        for (int attempt = 0; fd() < 0 && attempt < 100; ++attempt) {
+            std::string temporary = temporaryName(name_);
+            fd_.reset(::openat(directory, temporary.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600));
+            if (fd() >= 0) {
+                temporary_ = std::move(temporary);
+                guardName(directory, temporary_.c_str());
             } else if (errno != EEXIST) {
-                return cannotCreate(named, target.shownDirectory, exists, errno);
+                return cannotCreate(named_, shownDirectory, existing != nullptr, errno);
             }
         }
-        if (output->fd() < 0) return cannotCreate(named, target.shownDirectory, exists, EEXIST);
+        if (fd() < 0) return cannotCreate(named_, shownDirectory, existing != nullptr, EEXIST);
     }
-    const int fd = output->fd();
     // The owner first: changing it clears the set-user-ID and set-group-ID bits.
     struct stat made {};
-    if (exists && ::fstat(fd, &made) == 0 && (made.st_uid != existing.st_uid || made.st_gid != existing.st_gid)
-        && ::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-        return ioFailure("Kan inte ge den nya filen samma ägare som " + quoted(named), errno);
+    if (existing != nullptr && ::fstat(fd(), &made) == 0 && (made.st_uid != existing->st_uid || made.st_gid != existing->st_gid)
+        && ::fchown(fd(), existing->st_uid, existing->st_gid) != 0) {
+        return ioFailure("Kan inte ge den nya filen samma ägare som " + quoted(named_), errno);
     }
-    const mode_t mode = exists ? existing.st_mode & 07777 : newFileMode();
-    if (::fchmod(fd, mode) != 0) return ioFailure("Kan inte ge den nya filen samma rättigheter som " + quoted(named), errno);
-    return output;
+    const mode_t mode = existing != nullptr ? existing->st_mode & 07777 : newFileMode();
+    if (::fchmod(fd(), mode) != 0) return ioFailure("Kan inte ge den nya filen samma rättigheter som " + quoted(named_), errno);
+    return std::nullopt;
 }
 
 std::optional<Failure> OutputTarget::commit() {

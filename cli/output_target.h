@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <variant>
 
 namespace velmora::cli {
@@ -44,6 +45,7 @@ public:
 private:
     enum class Kind { StandardOutput, Replace, Direct };
     OutputTarget(Kind kind, UniqueFd fd, std::string named);
+    std::optional<Failure> create(const std::string& shownDirectory, const struct stat* existing);
     std::optional<Failure> replace();
     bool linkUnder(const std::string& name);
     void forgetTemporary();
