@@ -44,7 +44,8 @@ Failure cannotCreate(const std::string& named, const std::string& directory, boo
     return {ExitStatus::IoFailure,
             "Kan inte ersätta " + quoted(named) + " säkert: " + where + " går inte att skriva i. Filen ersätts med "
             "en ny fil i samma katalog, så att ett avbrott aldrig lämnar den halvskriven.\n"
-            "Skriv till standard ut i stället om det går att skriva direkt i filen: velmora-crypt ... > " + quoted(named)};
+            "Skriv resultatet till standard ut i stället: velmora-crypt ... > " + quoted(named)
+                + " (då skrivs filen direkt och kan bli halvskriven om körningen avbryts)."};
 }
 
 } // namespace
