@@ -5,6 +5,7 @@
 #include "crypt_stream.h"
 #include "output_target.h"
 #include "password_source.h"
+#include "standard_descriptors.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -92,6 +93,11 @@ int runVelmoraCrypt(std::span<const std::string_view> args) {
     const Arguments& arguments = std::get<Arguments>(parsed);
     if (arguments.action == Arguments::Action::Help) return print(usageText());
     if (arguments.action == Arguments::Action::Version) return print(versionText() + "\n");
+
+    if (arguments.passwordFrom == Arguments::PasswordFrom::Descriptor) {
+        if (const auto failure = checkPasswordDescriptor(arguments.passwordFd)) return report(*failure);
+    }
+    occupyClosedStandardDescriptors();
 
     // The files first: a missing or unwritable one is reported before anyone is asked for a password.
     const OwnedFd input(arguments.input ? ::open(arguments.input->c_str(), O_RDONLY | O_CLOEXEC) : STDIN_FILENO);

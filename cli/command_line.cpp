@@ -114,9 +114,10 @@ Flaggor:
 
 Lösenordet tas aldrig från kommandoraden. Utan --password-file och
 --password-fd frågar programmet efter det på terminalen, utan eko.
-Raden läses utan radslut (LF eller CRLF). Blanksteg före och efter
-lösenordet tas bort, som i fönstret; ett tomt lösenord är ett fel, och
-varje tecken i lösenordet måste finnas i Windows-1252.
+Raden slutar vid LF, CRLF eller ett CR sist i filen, och radslutet tas
+bort. Blanksteg före och efter lösenordet tas bort, som i fönstret; ett
+tomt lösenord är ett fel, och varje tecken i lösenordet måste finnas i
+Windows-1252 (ett fel anger bara kolumnen, aldrig tecknet).
 
 Texten ska vara UTF-8; ett inledande BOM hör inte till texten och skrivs
 inte ut. Varje tecken måste finnas i teckentabellen Windows-1252 och får
@@ -125,8 +126,15 @@ meddelande som anger tecknet, raden och kolumnen. Med --raw är varje byte
 ett tecken ur Windows-1252, och bara nollbyten avvisas.
 
 Med -o skapas UTFIL först när hela körningen har lyckats, och en
-befintlig UTFIL lämnas orörd om något går fel. INDATA och UTFIL får vara
-samma fil.
+befintlig UTFIL lämnas orörd om något går fel, också när en signal
+avslutar programmet; ingen tillfällig fil blir kvar. UTFIL ersätts med en
+ny fil i samma katalog, så katalogen måste gå att skriva i; annars kan
+resultatet skrivas till standard ut med > UTFIL. INDATA och UTFIL får
+vara samma fil.
+
+En stängd standard in, ut eller fel förblir stängd: ingen fil som
+programmet öppnar tar dess plats, och läsning eller skrivning där är ett
+fel. En stängd fildeskriptor N till --password-fd är ett fel.
 
 Till standard ut skrivs resultatet löpande. Den första mebibyten utdata
 hålls kvar tills den är full eller texten är slut, så ett fel i en kort

@@ -1,12 +1,13 @@
 #include "output_target.h"
 
+#include "output_path.h"
+#include "terminating_signals.h"
+
 #include <array>
 #include <cerrno>
-#include <climits>
-#include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <string>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,85 +15,7 @@ namespace velmora::cli {
 
 namespace {
 
-// The temporary file a signal must take with it. One at a time.
-constexpr std::array<int, 4> kFatalSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-const char* volatile gTemporaryPath = nullptr;
-std::array<struct sigaction, kFatalSignals.size()> gPreviousActions{};
-
-extern "C" void removeTemporaryAndDie(int signal) {
-    if (const char* path = gTemporaryPath) ::unlink(path);
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
-}
-
-void guardTemporary(const std::string& path) {
-    gTemporaryPath = path.c_str();
-    struct sigaction action {};
-    action.sa_handler = removeTemporaryAndDie;
-    sigemptyset(&action.sa_mask);
-    for (const int s : kFatalSignals) sigaddset(&action.sa_mask, s);
-    for (std::size_t i = 0; i < kFatalSignals.size(); ++i) {
-        ::sigaction(kFatalSignals[i], &action, &gPreviousActions[i]);
-        if (gPreviousActions[i].sa_handler == SIG_IGN) ::sigaction(kFatalSignals[i], &gPreviousActions[i], nullptr);
-    }
-}
-
-// Holds the fatal signals back for its lifetime: between creating the
-// temporary file and guarding it, a signal would leave the file behind.
-class FatalSignalsHeld {
-public:
-    FatalSignalsHeld() {
-        sigset_t fatal;
-        sigemptyset(&fatal);
-        for (const int s : kFatalSignals) sigaddset(&fatal, s);
-        ::pthread_sigmask(SIG_BLOCK, &fatal, &previous_);
-    }
-    ~FatalSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-    FatalSignalsHeld(const FatalSignalsHeld&) = delete;
-    FatalSignalsHeld& operator=(const FatalSignalsHeld&) = delete;
-
-private:
-    sigset_t previous_;
-};
-
-void releaseTemporary() {
-    for (std::size_t i = 0; i < kFatalSignals.size(); ++i) ::sigaction(kFatalSignals[i], &gPreviousActions[i], nullptr);
-    gTemporaryPath = nullptr;
-}
-
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
-
-std::string directoryOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The descriptor a path names through this process's /proc/PID/fd, as
-// /dev/stdout, /dev/fd/N and /proc/self/fd/N do. Symbolic links are followed
-// one at a time, so that the last one, which the kernel would resolve to the
-// open file itself, is recognised rather than followed.
-std::optional<int> descriptorNamedBy(std::string path) {
-    const std::string ownDescriptors = "/proc/" + std::to_string(::getpid()) + "/fd";
-    for (int step = 0; step < 40; ++step) {
-        const std::string directory = directoryOf(path);
-        const std::string base = path.substr(path.rfind('/') + 1);   // npos + 1 == 0
-        if (char* real = ::realpath(directory.c_str(), nullptr)) {
-            const bool inOwnDescriptors = ownDescriptors == real;
-            std::free(real);
-            if (inOwnDescriptors) {
-                if (base.empty() || base.size() > 9 || base.find_first_not_of("0123456789") != std::string::npos) break;
-                return std::stoi(base);
-            }
-        }
-        std::array<char, PATH_MAX> link{};
-        const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
-        if (n <= 0 || static_cast<std::size_t>(n) == link.size()) break;
-        const std::string next(link.data(), static_cast<std::size_t>(n));
-        path = next.front() == '/' ? next : directory + "/" + next;
-    }
-    return std::nullopt;
-}
 
 mode_t newFileMode() {
     const mode_t mask = ::umask(0);
@@ -100,123 +23,172 @@ mode_t newFileMode() {
     return static_cast<mode_t>(0666 & ~mask);
 }
 
+// A hidden name beside the one replaced, with a random end no other file is likely to have.
+std::string temporaryName(const std::string& replaced) {
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::array<unsigned char, 8> random{};
+    if (::getrandom(random.data(), random.size(), 0) != static_cast<ssize_t>(random.size())) random.fill(0);
+    std::string name(1, '.');
+    name.append(replaced, 0, 100).append(".velmora-");
+    for (const unsigned char r : random) name += kLetters[r % (sizeof kLetters - 1)];
+    return name;
+}
+
+// Why no new file could be made in the directory. The directory was opened,
+// so ENOENT means it takes no new files (/proc, /sys).
+Failure cannotCreate(const std::string& named, const std::string& directory, bool exists, int error) {
+    const std::string where = "katalogen " + quoted(directory);
+    if (error == ENOENT) return {ExitStatus::IoFailure, "Kan inte skriva till " + quoted(named) + ": " + where + " tar inte emot nya filer."};
+    if (error != EACCES && error != EPERM) return ioFailure("Kan inte skapa en fil i " + where, error);
+    if (!exists) return {ExitStatus::IoFailure, "Kan inte skapa " + quoted(named) + ": " + where + " går inte att skriva i."};
+    return {ExitStatus::IoFailure,
+            "Kan inte ersätta " + quoted(named) + " säkert: " + where + " går inte att skriva i. Filen ersätts med "
+            "en ny fil i samma katalog, så att ett avbrott aldrig lämnar den halvskriven.\n"
+            "Skriv resultatet till standard ut i stället: velmora-crypt ... > " + quoted(named)
+                + " (då skrivs filen direkt och kan bli halvskriven om körningen avbryts)."};
+}
+
 } // namespace
 
-OutputTarget::OutputTarget(Kind kind, int fd, std::string target, std::string temporary)
-    : kind_(kind), fd_(fd), target_(std::move(target)), temporary_(std::move(temporary)) {
-    if (kind_ == Kind::Replace) guardTemporary(temporary_);
-}
+OutputTarget::OutputTarget(Kind kind, UniqueFd fd, std::string named)
+    : kind_(kind), fd_(std::move(fd)), named_(std::move(named)) {}
 
 OutputTarget::~OutputTarget() { discard(); }
 
 std::variant<std::unique_ptr<OutputTarget>, Failure> OutputTarget::open(const std::optional<std::string>& path) {
-    if (!path) return std::unique_ptr<OutputTarget>(new OutputTarget(Kind::StandardOutput, STDOUT_FILENO, {}, {}));
+    if (!path) return std::unique_ptr<OutputTarget>(new OutputTarget(Kind::StandardOutput, UniqueFd(STDOUT_FILENO), {}));
     const std::string& named = *path;
     const std::string cannotWrite = "Kan inte skriva till " + quoted(named);
+    auto resolved = resolveOutputPath(named);
+    if (const int* error = std::get_if<int>(&resolved)) return ioFailure(cannotWrite, *error);
+    OutputPath& target = std::get<OutputPath>(resolved);
 
     // A descriptor already open, the shell's >> perhaps: written through, so
     // that appending stays appending and nothing is replaced.
-    if (const auto namedFd = descriptorNamedBy(named)) {
+    if (const auto namedFd = target.ownDescriptor) {
         const int flags = ::fcntl(*namedFd, F_GETFL);
         if (flags < 0) return ioFailure(cannotWrite, errno);
         if ((flags & O_ACCMODE) == O_RDONLY || (flags & O_PATH) != 0) {
             return Failure{ExitStatus::IoFailure, cannotWrite + ": fildeskriptorn " + std::to_string(*namedFd)
                                                       + " är inte öppen för skrivning."};
         }
-        const int fd = ::fcntl(*namedFd, F_DUPFD_CLOEXEC, 0);
-        if (fd < 0) return ioFailure(cannotWrite, errno);
-        return std::unique_ptr<OutputTarget>(new OutputTarget(Kind::Direct, fd, named, {}));
+        UniqueFd fd(::fcntl(*namedFd, F_DUPFD_CLOEXEC, 0));
+        if (fd.get() < 0) return ioFailure(cannotWrite, errno);
+        return std::unique_ptr<OutputTarget>(new OutputTarget(Kind::Direct, std::move(fd), named));
     }
 
-    std::string target = named;
-    mode_t mode = newFileMode();
-    std::optional<std::pair<uid_t, gid_t>> owner;
-    struct stat st {};
-    if (::stat(named.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return ioFailure(cannotWrite, EISDIR);
-        // Replacing needs only the directory; the user must be allowed to
-        // write the file itself, as the shell's > would demand.
-        if (::faccessat(AT_FDCWD, named.c_str(), W_OK, AT_EACCESS) != 0) return ioFailure(cannotWrite, errno);
-        if (!S_ISREG(st.st_mode)) {
-            const int fd = ::open(named.c_str(), O_WRONLY | O_CLOEXEC);
-            if (fd < 0) return ioFailure(cannotWrite, errno);
-            return std::unique_ptr<OutputTarget>(new OutputTarget(Kind::Direct, fd, named, {}));
+    // Owner and mode come from the object opened, never from another lookup.
+    struct stat existing {};
+    if (target.file.get() >= 0) {
+        if (::fstat(target.file.get(), &existing) != 0) return ioFailure(cannotWrite, errno);
+        if (!S_ISREG(existing.st_mode)) {
+            return std::unique_ptr<OutputTarget>(new OutputTarget(Kind::Direct, std::move(target.file), named));
         }
-        // Replace the file a symbolic link points to, not the link.
-        if (char* real = ::realpath(named.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-        mode = st.st_mode & 07777;
-        owner.emplace(st.st_uid, st.st_gid);
-    } else if (errno != ENOENT) {
-        return ioFailure(cannotWrite, errno);
     }
+    std::unique_ptr<OutputTarget> output(new OutputTarget(Kind::Replace, {}, named));
+    output->directory_ = std::move(target.directory);
+    output->name_ = target.name;
+    if (auto failure = output->create(target.shownDirectory, target.file.get() >= 0 ? &existing : nullptr)) return *failure;
+    return output;
+}
 
-    const std::string directory = directoryOf(target);
-    const std::string base = target.substr(target.rfind('/') + 1);   // npos + 1 == 0
-    std::string temporary = directory + "/." + base.substr(0, 100) + ".velmora-XXXXXX";
-    std::unique_ptr<OutputTarget> output;
+// The new file in the directory, with the owner and mode of the file it
+// replaces (existing), or those of any new file.
+std::optional<Failure> OutputTarget::create(const std::string& shownDirectory, const struct stat* existing) {
+    const int directory = directory_.get();
     {
-        const FatalSignalsHeld held;
-        const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-        if (fd < 0) return ioFailure("Kan inte skapa en fil i katalogen " + quoted(directory), errno);
-        output.reset(new OutputTarget(Kind::Replace, fd, target, std::move(temporary)));
+        const TerminatingSignalsHeld held;   // a named file is guarded before any signal acts
+        fd_.reset(::openat(directory, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+        for (int attempt = 0; fd() < 0 && attempt < 100; ++attempt) {
+            std::string temporary = temporaryName(name_);
+            fd_.reset(::openat(directory, temporary.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600));
+            if (fd() >= 0) {
+                temporary_ = std::move(temporary);
+                guardName(directory, temporary_.c_str());
+            } else if (errno != EEXIST) {
+                return cannotCreate(named_, shownDirectory, existing != nullptr, errno);
+            }
+        }
+        if (fd() < 0) return cannotCreate(named_, shownDirectory, existing != nullptr, EEXIST);
     }
-    const int fd = output->fd();
     // The owner first: changing it clears the set-user-ID and set-group-ID bits.
     struct stat made {};
-    if (owner && ::fstat(fd, &made) == 0 && (made.st_uid != owner->first || made.st_gid != owner->second)
-        && ::fchown(fd, owner->first, owner->second) != 0) {
-        return ioFailure("Kan inte ge den nya filen samma ägare som " + quoted(named), errno);
+    if (existing != nullptr && ::fstat(fd(), &made) == 0 && (made.st_uid != existing->st_uid || made.st_gid != existing->st_gid)
+        && ::fchown(fd(), existing->st_uid, existing->st_gid) != 0) {
+        return ioFailure("Kan inte ge den nya filen samma ägare som " + quoted(named_), errno);
     }
-    if (::fchmod(fd, mode) != 0) return ioFailure("Kan inte ge den nya filen samma rättigheter som " + quoted(named), errno);
-    return output;
+    const mode_t mode = existing != nullptr ? existing->st_mode & 07777 : newFileMode();
+    if (::fchmod(fd(), mode) != 0) return ioFailure("Kan inte ge den nya filen samma rättigheter som " + quoted(named_), errno);
+    return std::nullopt;
 }
 
 std::optional<Failure> OutputTarget::commit() {
     if (!open_ || kind_ == Kind::StandardOutput) return std::nullopt;
-    const std::string cannotWrite = "Kan inte skriva till " + quoted(target_);
-    if (kind_ == Kind::Replace && ::fsync(fd_) != 0) {
-        const int error = errno;
-        discard();
-        return ioFailure(cannotWrite, error);
-    }
-    const int closed = ::close(fd_);
-    const int closeError = errno;
-    fd_ = -1;
-    if (closed != 0) {
-        discard();
-        return ioFailure(cannotWrite, closeError);
-    }
+    const std::string cannotWrite = "Kan inte skriva till " + quoted(named_);
     if (kind_ == Kind::Replace) {
-        if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        if (::fsync(fd()) != 0) {
             const int error = errno;
             discard();
             return ioFailure(cannotWrite, error);
         }
-        releaseTemporary();
-        // Make the new name durable too; a directory that cannot be synced is no failure.
-        const int dirFd = ::open(directoryOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dirFd >= 0) {
-            ::fsync(dirFd);
-            ::close(dirFd);
-        }
+        if (auto failure = replace()) return failure;
+    } else if (::close(fd_.release()) != 0) {
+        const int error = errno;
+        discard();
+        return ioFailure(cannotWrite, error);
     }
     open_ = false;
     return std::nullopt;
 }
 
+// Names the new file beside the target, then renames it over the target,
+// with the terminating signals held in between: only SIGKILL or a crash
+// between the two steps can leave the hidden name behind.
+std::optional<Failure> OutputTarget::replace() {
+    const TerminatingSignalsHeld held;
+    // Everything undone before the held signals can act.
+    const auto fail = [this](int error) {
+        discard();
+        return ioFailure("Kan inte skriva till " + quoted(named_), error);
+    };
+    for (int attempt = 0; temporary_.empty() && attempt < 100; ++attempt) {
+        std::string temporary = temporaryName(name_);
+        if (linkUnder(temporary)) temporary_ = std::move(temporary);
+        else if (errno != EEXIST) return fail(errno);
+    }
+    if (temporary_.empty()) return fail(EEXIST);
+    if (::close(fd_.release()) != 0) return fail(errno);
+    if (::renameat(directory_.get(), temporary_.c_str(), directory_.get(), name_.c_str()) != 0) return fail(errno);
+    forgetTemporary();
+    // Make the new name durable too; a directory that cannot be synced is no failure.
+    const UniqueFd directory(::openat(directory_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.get() >= 0) ::fsync(directory.get());
+    return std::nullopt;
+}
+
+// Links the unnamed file in under name. Through /proc, which any user may do;
+// without /proc, AT_EMPTY_PATH, which needs CAP_DAC_READ_SEARCH.
+bool OutputTarget::linkUnder(const std::string& name) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd());
+    if (::linkat(AT_FDCWD, self.c_str(), directory_.get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    return errno == ENOENT && ::linkat(fd(), "", directory_.get(), name.c_str(), AT_EMPTY_PATH) == 0;
+}
+
+void OutputTarget::forgetTemporary() {
+    temporary_.clear();
+    releaseName();
+}
+
 void OutputTarget::discard() {
     if (!open_) return;
     open_ = false;
-    if (kind_ == Kind::StandardOutput) return;
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    if (kind_ == Kind::Replace) {
-        ::unlink(temporary_.c_str());
-        releaseTemporary();
+    if (kind_ == Kind::StandardOutput) {
+        fd_.release();
+        return;
     }
+    fd_.reset();
+    if (!temporary_.empty()) ::unlinkat(directory_.get(), temporary_.c_str(), 0);
+    forgetTemporary();
 }
 
 } // namespace velmora::cli

@@ -50,7 +50,10 @@ LineRead readLine(int fd, const sigset_t* waitMask = nullptr) {
         }
         char c;
         const ssize_t n = ::read(fd, &c, 1);
-        if (n == 0) break;
+        if (n == 0) {   // a lone CR is a line end too when nothing follows it
+            if (!result.line.empty() && result.line.back() == '\r') result.line.pop_back();
+            break;
+        }
         if (n < 0) {
             if (errno == EINTR && waitMask == nullptr) continue;
             result.error = errno;
@@ -97,8 +100,7 @@ std::variant<std::string, Failure> readFirstLine(int fd, std::string_view source
     const std::string cannotRead = "Lösenordet kan inte läsas från " + std::string(source) + ": ";
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0) return badInput(cannotRead + describeErrno(EBADF) + ".");
-    const std::string notForReading = cannotRead + "fildeskriptorn " + std::to_string(fd)
-                                    + " går inte att läsa, den är inte öppen för läsning.";
+    const std::string notForReading = cannotRead + "den är inte öppen för läsning.";
     if ((flags & O_ACCMODE) == O_WRONLY || (flags & O_PATH) != 0) return badInput(notForReading);
     LineRead read = readLine(fd);
     if (read.error == EBADF) return badInput(notForReading);
@@ -117,7 +119,13 @@ std::variant<std::vector<std::uint8_t>, Failure> passwordCodes(std::string_view 
                         + std::to_string(decoder.error().offset) + " (räknat från 0).");
     }
     const std::u16string_view password = trimBlanks({collector.text.data(), collector.text.size()});
-    if (const auto error = checkCipherInput(u"", password)) return badInput(error->message());
+    if (const auto error = checkCipherInput(u"", password)) {
+        if (error->kind == CipherError::Kind::EmptyPassword) return badInput(error->message());
+        // The position only: standard error is often logged, and the character is part of the secret.
+        const auto column = error->column + static_cast<std::size_t>(password.data() - collector.text.data());
+        return badInput("Lösenordet från " + std::string(source) + " har i kolumn " + std::to_string(column)
+                        + " ett tecken som inte kan användas: nolltecknet eller ett tecken utanför Windows-1252.");
+    }
 
     std::vector<std::uint8_t> codes;
     codes.reserve(password.size());

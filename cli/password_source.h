@@ -14,9 +14,10 @@ namespace velmora::cli {
 // A password line longer than this is refused: it cannot be meant.
 inline constexpr std::size_t kMaxPasswordLineBytes = 64 * 1024;
 
-// The first line on a descriptor, without its line end (\n or \r\n), read a
-// byte at a time so that nothing after the line is consumed: the rest of the
-// descriptor can still be the text. source names the origin in messages.
+// The first line on a descriptor, without its line end (\n, \r\n, or \r at
+// the end of the input), read a byte at a time so that nothing after the line
+// is consumed: the rest of the descriptor can still be the text. source names
+// the origin in messages.
 std::variant<std::string, Failure> readFirstLine(int fd, std::string_view source);
 
 // The password the cipher takes from a UTF-8 line: a byte-order mark skipped,

@@ -1,16 +1,7 @@
 // Runs the built velmora-crypt as a script would: arguments, pipes, files,
 // descriptors.
-#include <gtest/gtest.h>
+#include "cli_folder.h"
 
-#include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <set>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 namespace {
@@ -26,56 +17,27 @@ struct ProcessResult {
 // For the shell; the tests' arguments hold no quotes.
 std::string quoted(const std::string& word) { return std::string(1, '\'').append(word).append(1, '\''); }
 
-// Files of the tested folder, and runs of the program from a shell with its
-// standard streams in files of a folder beside it.
-class VelmoraCrypt : public ::testing::Test {
+// Runs of the program with arguments, "@name" standing for the path of name
+// in the folder, and standard input and output in files beside it.
+class VelmoraCrypt : public CliFolder {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "velmora-crypt-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        fs::create_directory(dir_ / "files");
-        write("pw", "Hemligt7\n");
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const std::string& name) const { return (dir_ / "files" / name).string(); }
-    void write(const std::string& name, const std::string& content) const {
-        std::ofstream(name.starts_with("/") ? name : path(name), std::ios::binary) << content;
-    }
-    std::string read(const std::string& name) const {
-        std::ifstream in(name.starts_with("/") ? name : path(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    std::set<std::string> files() const {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_ / "files")) names.insert(entry.path().filename().string());
-        return names;
-    }
-    // The command line, "@name" standing for the path of name in the folder.
     std::string commandLine(const std::vector<std::string>& args) const {
-        std::string line = quoted(VELMORA_CRYPT_PATH);
+        std::string line = "crypt ";
         for (const auto& a : args) {
             const auto at = std::min(a.find('@'), a.size());
-            line.append(" ").append(quoted(a.substr(0, at) + (at < a.size() ? path(a.substr(at + 1)) : "")));
+            line.append(quoted(a.substr(0, at) + (at < a.size() ? path(a.substr(at + 1)) : ""))).append(" ");
         }
         return line;
     }
-    std::string streams() const {
-        const std::string io = (dir_ / "io.").string();
-        return " <" + io + "in >" + io + "out 2>" + io + "err";
-    }
     ProcessResult run(const std::vector<std::string>& args, const std::string& input = {}) const {
-        write((dir_ / "io.in").string(), input);
-        const int status = std::system((commandLine(args) + streams()).c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read((dir_ / "io.out").string()), read((dir_ / "io.err").string())};
+        write(io("in"), input);
+        const auto [status, error] = shell(commandLine(args) + " <" + io("in") + " >" + io("out"));
+        return {status, read(io("out")), error};
     }
     ProcessResult crypt(const std::string& text, std::vector<std::string> extra = {}) const {
         extra.insert(extra.begin(), {"--password-file", "@pw"});
         return run(extra, text);
     }
-
-    fs::path dir_;
 };
 
 TEST_F(VelmoraCrypt, KnownAnswersWhicheverWayTextAndPasswordCome) {
@@ -89,6 +51,7 @@ TEST_F(VelmoraCrypt, KnownAnswersWhicheverWayTextAndPasswordCome) {
         {"Hemligt7\n", {"--raw", "--password-file", "@pw", "-"}, "Hej d\xE5!\r\n", "B',\xCE\x17:\xA5{\xEE"},
         {"", {"--password-fd", "0"}, "Hemligt7\n" + kHejText, kHejCipher},
         {"  Hemligt7  \r\n", {"--password-file", "@pw", "-o", "-"}, kHejText, kHejCipher},
+        {"Hemligt7\r", {"--password-file", "@pw"}, kHejText, kHejCipher},
         {"ba\r\nrest", {"--password-file", "@pw"}, "AAAAAAAA", "Kr\x0C\xE2\x80\x93\xC3\xBC\xC5\xBE\x0C\xE2\x80\x9C"},
         {" l\xC3\xA5ng \xE2\x82\xAC fras ", {"--password-file", "@pw"}, "A", "K"},
     };
@@ -146,7 +109,7 @@ TEST_F(VelmoraCrypt, EveryRefusalSaysWhyAndChangesNothing) {
         {"ab\0c"s, {}, "pw", 2, {"U+0000", "rad 1, kolumn 3"}},
         {"ab\0c"s, {"--raw"}, "pw", 2, {"U+0000", "rad 1, kolumn 3"}},
         {"text", {}, "   \n", 2, {"L\xC3\xB6senordet \xC3\xA4r tomt"}},
-        {"text", {}, "p\xE4\xB8\xAD\n", 2, {"L\xC3\xB6senordet", "U+4E2D"}},
+        {"text", {}, "p\xE4\xB8\xAD\n", 2, {"kolumn 2", "!U+4E2D", "!\xE4\xB8\xAD"}},   // the position, never the secret
         {"text", {}, "p\xFF\n", 2, {"UTF-8"}},
         {"text", {}, std::string(64 * 1024 + 1, 'x'), 2, {"l\xC3\xA4ngre \xC3\xA4n 65536 byte"}},
         {"text", {"--snabbt"}, "pw", 2, {"Ok\xC3\xA4nd flagga '--snabbt'", "--help"}},
@@ -159,11 +122,13 @@ TEST_F(VelmoraCrypt, EveryRefusalSaysWhyAndChangesNothing) {
         {"text", {"-o", ""}, "pw", 2, {"--help"}},
         {"text", {"@saknas"}, "pw", 1, {"finns inte"}},
         {"text", {"@katalog"}, "pw", 1, {"katalog"}},
-        {"text", {"-o", "@saknas/ut"}, "pw", 1, {"Kan inte skapa"}},
+        {"text", {"-o", "@saknas/ut"}, "pw", 1, {"finns inte"}},
         {"text", {"-o", "@fil/ut"}, "pw", 1, {"inte en katalog"}},
         {"text", {"-o", "@katalog"}, "pw", 1, {"katalog"}},
         {"text", {"--password-file", "@saknas"}, "pw", 1, {"l\xC3\xB6senordsfilen"}},
         {"text", {"-o", "/dev/full"}, "pw", 1, {"utrymme"}},
+        {"text", {"-o", "/proc/version"}, "pw", 1, {"'/proc/version'"}},
+        {"text", {"-o", "/proc/self/status"}, "pw", 1, {"'/proc/self/status'"}},
     };
     for (const auto& r : refusals) {
         write("pw", r.password);
@@ -177,7 +142,10 @@ TEST_F(VelmoraCrypt, EveryRefusalSaysWhyAndChangesNothing) {
         EXPECT_EQ(result.standardOutput, "") << name;
         EXPECT_TRUE(result.standardError.starts_with("velmora-crypt: ")) << name << ": " << result.standardError;
         EXPECT_EQ(result.standardError.find("ofullst\xC3\xA4ndigt"), std::string::npos) << "nothing was written";
-        for (const auto& part : r.parts) EXPECT_NE(result.standardError.find(part), std::string::npos) << result.standardError;
+        for (const auto& part : r.parts) {   // "!part": must not be said
+            const bool absent = part.starts_with('!');
+            EXPECT_EQ(result.standardError.find(part.substr(absent)) == std::string::npos, absent) << result.standardError;
+        }
         EXPECT_EQ(read("out"), "tidigare") << name;
         EXPECT_EQ(files(), before) << name;
     }
@@ -191,18 +159,31 @@ TEST_F(VelmoraCrypt, LateRefusalOnStandardOutputSaysTheOutputIsIncomplete) {
     EXPECT_NE(streamed.standardError.find("\nvelmora-crypt: "), std::string::npos) << "every line named";
 }
 
-TEST_F(VelmoraCrypt, ASignalLeavesNoTemporaryFile) {
-    // Standard input stays open, so the run waits with its temporary file made.
-    const std::string pidFile = (dir_ / "pid").string();
-    ASSERT_EQ(std::system(("sleep 10 | " + commandLine({"--password-file", "@pw", "-o", "@out"}) + " 2>/dev/null & echo $! >" + pidFile).c_str()), 0);
-    const pid_t pid = std::stoi(read(pidFile));
-    // Made its temporary file and asleep on the open input: past creating it.
-    const auto waiting = [&] { return files().size() == 2 && read("/proc/" + std::to_string(pid) + "/stat").find(") S ") != std::string::npos; };
-    for (int i = 0; i < 3000 && !waiting(); ++i) ::usleep(10000);
-    EXPECT_EQ(files().size(), 2u);
-    ::kill(pid, SIGTERM);
-    for (int i = 0; i < 3000 && ::kill(pid, 0) == 0; ++i) ::usleep(10000);
-    EXPECT_EQ(files(), (std::set<std::string>{"pw"}));
+// Closed descriptors and a file size limit: each refused with its own reason,
+// nothing written, nothing left behind.
+TEST_F(VelmoraCrypt, HostileShellsGetTheirOwnRefusalAndNothingElse) {
+    write("in", "Hemligt7\n" + kHejText);   // a first line that would pass for the password
+    write("big", std::string(200000, 'a'));
+    const struct {
+        std::string line;
+        int status;
+        std::string part;
+    } cases[] = {
+        {"exec 3<&-; crypt --password-fd 3 in >out", 2, "Fildeskriptor 3 \xC3\xA4r inte \xC3\xB6ppen"},
+        {"exec 3<&-; crypt --password-fd 3 -o out <in", 2, "Fildeskriptor 3 \xC3\xA4r inte \xC3\xB6ppen"},
+        {"crypt --password-fd 0 in <&- >out", 2, "Fildeskriptor 0 \xC3\xA4r inte \xC3\xB6ppen"},
+        {"crypt --password-file in <&- >out", 1, "Kan inte l\xC3\xA4sa texten"},
+        {"crypt --password-file pw big >&-", 1, "Kan inte skriva resultatet"},
+        {"ulimit -f 50; crypt --password-file pw -o out big", 1, "f\xC3\xB6r stor"},
+    };
+    for (const auto& c : cases) {
+        const auto [status, error] = shell(c.line);
+        EXPECT_EQ(status, c.status) << c.line << ": " << error;
+        EXPECT_NE(error.find(c.part), std::string::npos) << c.line << ": " << error;
+        EXPECT_EQ(read("out"), "") << c.line;
+        fs::remove(path("out"));
+        EXPECT_EQ(files(), (std::set<std::string>{"big", "in", "pw"})) << c.line;
+    }
 }
 
 TEST_F(VelmoraCrypt, HelpAndVersionWinOverEverythingElse) {

@@ -2,20 +2,12 @@
 // user replace what they may not write, and keeps the password out of reach.
 #include "wiping_allocator.h"
 
-#include <gtest/gtest.h>
+#include "cli_folder.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <grp.h>
-#include <pwd.h>
-#include <set>
+#include <csignal>
+#include <cstring>
 #include <sstream>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -23,54 +15,13 @@ const std::string kText = "befintligt\n";
 
 // Root passes every permission check, so as root the program runs as nobody,
 // in a folder everyone may write (no sticky bit).
-class OutputSafety : public ::testing::Test {
+class OutputSafety : public CliFolder {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "velmora-safety-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
-        write("pw", "Hemligt7\n", 0644, false);
-        write("in", kText, 0644, false);
+        CliFolder::SetUp();
+        write("in", kText);
     }
-    void TearDown() override {
-        fs::remove_all(dir_);
-        fs::remove(dir_.string() + ".err");
-    }
-
-    static bool asRoot() { return ::geteuid() == 0; }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    void write(const std::string& name, const std::string& content, mode_t mode, bool runnerOwns) const {
-        fs::remove(path(name));
-        std::ofstream(path(name), std::ios::binary) << content;
-        if (asRoot() && runnerOwns) {
-            EXPECT_EQ(::chown(path(name).c_str(), ::getpwnam("nobody")->pw_uid, ::getgrnam("nogroup")->gr_gid), 0);
-        }
-        EXPECT_EQ(::chmod(path(name).c_str(), mode), 0);
-    }
-    std::string read(const std::string& name) const {
-        std::ifstream in(name.starts_with("/") ? name : path(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    std::set<std::string> files() const {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_)) names.insert(entry.path().filename().string());
-        return names;
-    }
-    // A shell command line run in the folder, "crypt " standing for the
-    // program run by the unprivileged runner; the status and what it said.
-    std::pair<int, std::string> shell(std::string line) const {
-        const std::string program = std::string(asRoot() ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "") +
-                                    "'" + VELMORA_CRYPT_PATH + "' ";
-        for (auto at = line.find("crypt "); at != std::string::npos; at = line.find("crypt ", at + program.size())) {
-            line.replace(at, 6, program);
-        }
-        const std::string err = dir_.string() + ".err";
-        const int status = std::system(("cd '" + dir_.string() + "' && " + line + " 2>'" + err + "'").c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(err)};
-    }
-
-    fs::path dir_;
+    std::pair<int, std::string> shell(const std::string& line) const { return CliFolder::shell(line, true); }
 };
 
 enum class Left { Unchanged, Cipher, Appended };   // what f holds afterwards
@@ -94,7 +45,8 @@ TEST_F(OutputSafety, TargetsAreWrittenInPlaceReplacedOrRefused) {
         {"crypt --password-file pw -o f in", 0444, false, 1, "\xC3\xA5tkomst nekad", Unchanged},
         {"crypt --password-file pw -o f in", 0600, true, 1, "\xC3\xA5tkomst nekad", Unchanged},
         {"crypt --password-file pw -o f in", 0666, true, 1, "samma \xC3\xA4gare", Unchanged},
-        {"crypt --password-fd 1 in > /dev/null", 0644, false, 2, "fildeskriptorn 1 g\xC3\xA5r inte att l\xC3\xA4sa", Unchanged},
+        {"crypt --password-fd 1 in > /dev/null", 0644, false, 2, "fildeskriptor 1: den \xC3\xA4r inte \xC3\xB6ppen f\xC3\xB6r l\xC3\xA4sning", Unchanged},
+        {"chmod a-w . && crypt --password-file pw -o f in; s=$?; chmod a+w .; exit $s", 0644, false, 1, "katalogen '.' g\xC3\xA5r inte att skriva i", Unchanged},
     };
     const auto [plainStatus, plainError] = shell("crypt --password-file pw in > c");
     ASSERT_EQ(plainStatus, 0) << plainError;
@@ -128,23 +80,85 @@ std::string procField(pid_t pid, const std::string& file, const std::string& nam
     return "";
 }
 
-TEST_F(OutputSafety, RunningProgramCannotBeDumpedOrInspected) {
-    // Standard input stays open: the run waits once its temporary file exists.
-    ASSERT_EQ(shell("(sleep 10 | crypt --password-file pw -o out & echo $! > pid)").first, 0);
-    const pid_t pid = std::stoi(read("pid"));
-    for (int i = 0; i < 1000 && files().size() < 4; ++i) ::usleep(10000);
-    std::istringstream uids(procField(pid, "status", "Uid:")), core(procField(pid, "limits", "Max core file size"));
-    uid_t uid = 0;
-    std::string soft, hard;
-    uids >> uid;
-    core >> soft >> hard;
-    struct stat proc {};
-    EXPECT_EQ(::stat(("/proc/" + std::to_string(pid) + "/status").c_str(), &proc), 0);
-    ::kill(pid, SIGTERM);
-    for (int i = 0; i < 1000 && ::kill(pid, 0) == 0; ++i) ::usleep(10000);
-    EXPECT_NE(uid, 0u);
-    EXPECT_EQ(proc.st_uid, 0u) << "the files of a process that may not be dumped belong to root";
-    EXPECT_EQ(soft + " " + hard, "0 0");
+// A run writing to out from a pipe that stays open, once it is waiting for
+// more: it cannot be inspected, and no signal that kills it leaves a file.
+TEST_F(OutputSafety, RunningProgramKeepsItsSecretsAndLeavesNothingWhenKilled) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXCPU, SIGKILL}) {
+        // A shell starts background commands with SIGINT and SIGQUIT ignored; env restores them.
+        ASSERT_EQ(shell("((yes aaaaaaa | head -c 3000000; sleep 10) | env --default-signal crypt --password-file pw -o out & echo $! > pid)").first, 0);
+        const pid_t pid = std::stoi(read("pid"));
+        fs::remove(path("pid"));
+        const auto state = [pid] { return procField(pid, "stat", std::to_string(pid) + " (velmora-crypt) ").substr(0, 1); };
+        for (int i = 0; i < 3000 && state() != "S"; ++i) ::usleep(10000);
+        std::istringstream uids(procField(pid, "status", "Uid:")), core(procField(pid, "limits", "Max core file size"));
+        uid_t uid = 0;
+        std::string soft, hard;
+        uids >> uid;
+        core >> soft >> hard;
+        struct stat proc {};
+        EXPECT_EQ(::stat(("/proc/" + std::to_string(pid) + "/status").c_str(), &proc), 0);
+        EXPECT_TRUE(uid != 0 && proc.st_uid == 0 && soft + hard == "00") << "not dumpable, files root's";
+        ::kill(pid, signal);
+        for (int i = 0; i < 3000 && !state().empty() && state() != "Z"; ++i) ::usleep(10000);
+        EXPECT_EQ(files(), (std::set<std::string>{"in", "pw"})) << strsignal(signal);
+        fs::remove(path("out"));
+    }
+}
+
+// Where the filesystem refuses unnamed files (gdb makes O_TMPFILE fail), a
+// hidden named file takes their place; a signal once it exists removes it.
+TEST_F(OutputSafety, WithoutUnnamedFilesASignalStillLeavesNothing) {
+    if (std::system("gdb --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs gdb";
+    for (const char* signal : {"SIGTERM", "SIGUSR1", "SIGPIPE"}) {
+        std::ofstream(io("gdb")) << "handle " << signal << " nostop noprint\nset $refused = 0\ncatch syscall openat read\ncommands\n  silent\n"
+            "  if $orig_rax == 257 && ($rdx & 0x410000) == 0x410000\n    set $rdx = $rdx & ~3\n    set $refused = 1\n  end\n"
+            "  if $orig_rax == 0 && $refused\n    signal " << signal << "\n  end\n  continue\nend\nrun\n";
+        CliFolder::shell("gdb -batch -nx -x " + io("gdb") + " --args crypt --password-file pw -o out in >/dev/null");
+        EXPECT_EQ(files(), (std::set<std::string>{"in", "pw"})) << signal;
+    }
+}
+
+// A root run of -o shared/out, in a sticky folder everyone may write, while
+// another user swaps out for a link to a root file. gdb stops the run at
+// each system call on files from the first one that names out, and at the
+// step-th stop the swap is made: whatever the step, the root file is untouched.
+TEST_F(OutputSafety, ALinkSwappedInAtAnyStepNeverGetsTheOutput) {
+#ifndef __x86_64__
+    GTEST_SKIP() << "the gdb script reads x86-64 registers";
+#endif
+    if (!asRoot() || std::system("gdb --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs root and gdb";
+    int step = 1;
+    for (; step < 100; ++step) {
+        write("victim", "hemligt\n", 0600);
+        ASSERT_EQ(CliFolder::shell("rm -rf shared && mkdir -m 1777 shared && ln -s ../victim shared/link && chown -h nobody shared/link").first, 0);
+        write("shared/out", kText, 0666, true);
+        std::ofstream(io("gdb")) << "set $k = " << step << R"(
+set $looked = 0
+catch syscall open openat newfstatat fstat readlink readlinkat faccessat 439 linkat rename renameat renameat2 fchown fchmod fsync close unlinkat statx
+commands
+  silent
+  set $stop = $looked && $rax != -38
+  if !$looked && (($orig_rax == 89 && $_regex((char*)$rdi, ".*/out$")) || (($orig_rax == 257 || $orig_rax == 262) && $_regex((char*)$rsi, "(.*/)?out$")))
+    set $looked = 1
+    set $stop = 1
+  end
+  if $stop
+    if ($k = $k - 1) == 0
+      shell mv -T shared/link shared/out
+    end
+  end
+  continue
+end
+run
+)";
+        CliFolder::shell("gdb -batch -nx -x " + io("gdb") + " --args crypt --password-file pw -o shared/out in >/dev/null");
+        struct stat victim {};
+        ::stat(path("victim").c_str(), &victim);
+        EXPECT_EQ(read("victim"), "hemligt\n") << "swapped at stop " << step;
+        EXPECT_TRUE(victim.st_uid == 0 && (victim.st_mode & 07777) == 0600) << "swapped at stop " << step;
+        if (fs::is_symlink(path("shared/link"))) break;   // the run ended before that stop
+    }
+    EXPECT_GT(step, 10) << "the swap was made at every stop of the run";
 }
 
 // Stands for the system's allocator and looks at each buffer given back.
