@@ -285,13 +285,10 @@ TEST_F(WindowTest, InfoOpensTheFileBesideTheProgramInAnEditorOrItsOwnWindow) {
     EXPECT_EQ(runtime.launches[1], std::pair(QStringLiteral("xdg-open"), QStringList{info.fileName()}));
     auto* viewer = form->findChild<InfoViewer*>();
     ASSERT_NE(viewer, nullptr);
-    EXPECT_TRUE(viewer->isVisible());
     EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Information om Velmora"));
     auto* shown = viewer->findChild<QPlainTextEdit*>();
     EXPECT_TRUE(shown->isReadOnly());
     EXPECT_EQ(shown->toPlainText(), QStringLiteral("Hjälp\nrad två\n"));
-    QTest::keyClick(shown, Qt::Key_Escape);
-    QTRY_COMPARE(form->findChild<InfoViewer*>(), nullptr);
     EXPECT_EQ(form->Label4->text(), kDone);
     EXPECT_TRUE(runtime.messageBoxes.isEmpty());
     EXPECT_EQ(windowsInfoCommandLine(QStringLiteral("C:\\Program Files\\Tools")),

@@ -47,7 +47,7 @@ xs_begin "$2"
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$xs_tmp/atspi.log" 2>&1 &
 xs_pids+=($!)
 events=$xs_tmp/events
-$probe listen "$events" >"$xs_tmp/probe.log" 2>&1 &
+$probe "$events" >"$xs_tmp/probe.log" 2>&1 &
 xs_pids+=($!)
 xs_wait_until test -f "$events.ready" || xs_fail "expected the AT-SPI listener to start: $(cat "$xs_tmp/probe.log")"
 
@@ -63,9 +63,10 @@ xs_focus_window "$(xdotool search --onlyvisible --name '^Velmora$')"
 xs_key Return
 xs_wait_until grep -q "accessible-name	status bar	'Kryptering / Dekryptering  Klar  OK'" "$events" ||
     xs_fail "expected the status line to announce its new text, heard: $(grep 'status bar' "$events")"
-seen=$($probe inspect)
 touch "$events.stop"
+xs_wait_until test -f "$events.objects" || xs_fail "expected the AT-SPI listener to describe the window: $(cat "$xs_tmp/probe.log")"
 cp "$events" "$xs_artifacts/events.txt"
+seen=$(cat "$events.objects")
 [[ $seen == *$'password text\tLösenord\t\t\t8'* && $seen == *$'\ntext\tText att kryptera eller dekryptera\t'* ]] ||
     xs_fail "expected a password field named Lösenord holding 8 characters, none of them shown, and the named text area, saw: $seen"
 [[ $(grep -c "^object:text-changed:insert	password text	'\*'$" "$events") == 8 ]] ||
