@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # End-to-end runs of the real velmora window on a private X server, driven
 # only from outside as a user would: keys and clicks through xdotool, the X
-# clipboard through xclip. Results are compared with velmora-crypt and with
-# the published known answer.
+# clipboard through xclip, with a screen reader listening on the
+# accessibility bus, under a light and a dark GTK theme. Results are compared
+# with velmora-crypt and with the published known answer.
 #
-# Usage: velmora_e2e.bash VELMORA VELMORA_CRYPT ARTIFACT_DIR (screenshots and logs)
+# Usage: velmora_e2e.bash VELMORA VELMORA_CRYPT ARTIFACT_DIR (screenshots, logs, events)
 set -euo pipefail
+# A private session bus, with the accessibility bus on it, for this test alone.
+[[ -n ${VELMORA_TEST_BUS:-} ]] || VELMORA_TEST_BUS=1 exec dbus-run-session -- bash "$0" "$@"
 velmora=$1 crypt=$2
 source "$(dirname "${BASH_SOURCE[0]}")/x_session.bash"
+events=$3/events
 
 # The password box (client-area pixels) and its colours.
 password_box=(60 386)
@@ -83,9 +87,43 @@ crypt_in_window() {
     xs_focus_window "$xs_wid"  # without a window manager nobody hands the focus back
 }
 
-xs_require_tools
+# client_picture FILE: the window below its menu bar.
+client_picture() {
+    import -window "$xs_wid" "$xs_tmp/whole.png"
+    convert "$xs_tmp/whole.png" -crop "467x${XS_CLIENT_HEIGHT}+0+$xs_menu_height" +repage "$1"
+}
+
+# menu_bar_is LIGHTNESS: the menu bar is "dark" or "light" on the whole and
+# its captions stand out from it (lightness 0 to 1, darkest to lightest).
+menu_bar_is() {
+    local mean range
+    read -r mean range <<<"$(convert "$xs_tmp/whole.png" -crop "120x${xs_menu_height}+0+0" -colorspace Gray \
+        -format '%[fx:mean] %[fx:maxima-minima]' info:)"
+    awk -v m="$mean" -v r="$range" -v want="$1" 'BEGIN { exit !((want == "dark" ? m < 0.5 : m > 0.5) && r > 0.6) }' ||
+        xs_fail "expected a readable $1 menu bar, saw mean lightness $mean, range $range"
+}
+
+# pictures_under_theme NAME [VARIABLE=VALUE...]: the window at start and
+# with a password typed, under the theme the variables give; then Alt+E.
+pictures_under_theme() {
+    xs_start_app "$velmora" "${@:2}"
+    client_picture "$xs_artifacts/$1-start.png"
+    menu_bar_is "$1"
+    click_password_box
+    xs_type Hemligt7
+    sleep 0.5
+    client_picture "$xs_artifacts/$1-password.png"
+    xs_expect_exit_by_alt_e
+}
+
+xs_require_tools dbus-run-session /usr/libexec/at-spi-bus-launcher /usr/bin/python3
 xs_begin "$3"
-xs_start_app "$velmora"
+/usr/libexec/at-spi-bus-launcher --launch-immediately >"$xs_tmp/atspi.log" 2>&1 &
+xs_pids+=($!)
+/usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/atspi_probe.py" "$events" >"$xs_tmp/probe.log" 2>&1 &
+xs_pids+=($!)
+xs_wait_until test -f "$events.ready" || xs_fail "expected the AT-SPI listener to start: $(cat "$xs_tmp/probe.log")"
+xs_start_app "$velmora" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"
 [[ $(xdotool getwindowname "$xs_wid") == "$XS_CAPTION" ]] || xs_fail "expected the caption \"$XS_CAPTION\""
 # The background shades from white at the top left, right under the menu
 # bar, to grey near 192 at the bottom right; the focus starts on Exit.
@@ -146,5 +184,30 @@ xs_wait_until xs_find_window "Information om Velmora" || xs_fail "expected Info 
 xs_focus_window "$(xdotool search --onlyvisible --name '^Information om Velmora$')"
 xs_key Escape
 xs_wait_until eval '! xs_find_window "Information om Velmora"' || xs_fail "expected Escape to close the Info window"
+
+# A screen reader heard the password box as a password field, how many
+# characters it holds and a star for each typed, never a character of it,
+# and the status line's new text.
+touch "$events.stop"
+xs_wait_until test -f "$events.objects" || xs_fail "expected the AT-SPI listener to describe the window: $(cat "$xs_tmp/probe.log")"
+heard=$'\n'$(cat "$events.objects")
+[[ $heard == *$'password text\tLösenord\t\t\t8'* && $heard == *$'\ntext\tText att kryptera eller dekryptera\t'* ]] ||
+    xs_fail "expected a password field named Lösenord holding 8 characters, none of them shown, and the named text area, heard: $heard"
+grep -q "^object:text-changed:insert	password text	'\*'$" "$events" || xs_fail "expected a star for each typed character"
+if grep "	password text	'" "$events" | grep -v "	'\**'$" >&2; then
+    xs_fail "expected no character of the password on the accessibility bus (above)"
+fi
+grep -q "accessible-name	status bar	'Kryptering / Dekryptering  Klar  OK'" "$events" ||
+    xs_fail "expected the status line to announce its new text, heard: $(grep 'status bar' "$events" || true)"
 import -window "$xs_wid" "$xs_artifacts/end.png"
 xs_expect_exit_by_alt_e
+
+# A dark desktop theme changes the menu bar, not the window's own look (the
+# text cursor may blink between the pictures).
+pictures_under_theme light
+pictures_under_theme dark QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark
+for picture in start password; do
+    differing=$(compare -metric AE -fuzz 2% "$xs_artifacts/light-$picture.png" "$xs_artifacts/dark-$picture.png" \
+        "$xs_artifacts/difference-$picture.png" 2>&1 || true)
+    ((differing <= 40)) || xs_fail "expected the window ($picture) to look the same under a dark theme, $differing pixels differ (see difference-$picture.png)"
+done
