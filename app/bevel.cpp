@@ -1,4 +1,4 @@
-#include "bevel.h"
+#include "app/bevel.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "clipboard_keys.h"
+#include "app/clipboard_keys.h"
 
 #include <QKeyEvent>
 

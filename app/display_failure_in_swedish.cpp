@@ -1,4 +1,4 @@
-#include "display_failure_in_swedish.h"
+#include "app/display_failure_in_swedish.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,16 +1,16 @@
-#include "form1.h"
+#include "app/form1.h"
 
-#include "clipboard_keys.h"
-#include "fonts.h"
-#include "form_client_area.h"
-#include "lossless_text_box.h"
-#include "password_box.h"
-#include "password_privacy.h"
-#include "ss_command.h"
-#include "ss_panel.h"
-#include "status_line.h"
-#include "velmora_resources.h"
-#include "window_palette.h"
+#include "app/clipboard_keys.h"
+#include "app/fonts.h"
+#include "app/form_client_area.h"
+#include "app/lossless_text_box.h"
+#include "app/password_box.h"
+#include "app/password_privacy.h"
+#include "app/ss_command.h"
+#include "app/ss_panel.h"
+#include "app/status_line.h"
+#include "resources/velmora_resources.h"
+#include "app/window_palette.h"
 
 #include <QAction>
 #include <QIcon>

@@ -1,10 +1,10 @@
 // The clipboard and selection commands: moving text between the clipboard
 // and txtClip, selecting all of it, bringing it into view. Every one ends
 // with the status line cleared.
-#include "form1.h"
+#include "app/form1.h"
 
-#include "lossless_text_box.h"
-#include "runtime_services.h"
+#include "app/lossless_text_box.h"
+#include "app/runtime_services.h"
 
 #include <QLabel>
 

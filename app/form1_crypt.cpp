@@ -1,17 +1,17 @@
 // The encrypt/decrypt command: checks the selection and the password, warns,
 // restarts the generator and runs the cipher on the selection; the result
 // replaces the whole text of txtClip.
-#include "form1.h"
+#include "app/form1.h"
 
-#include "blanks.h"
-#include "input_refusal.h"
-#include "lossless_text_box.h"
-#include "password_box.h"
-#include "rtc_random.h"
-#include "runtime_services.h"
-#include "text_cipher.h"
-#include "utf16_view.h"
-#include "wipe.h"
+#include "cipher/blanks.h"
+#include "cipher/input_refusal.h"
+#include "app/lossless_text_box.h"
+#include "app/password_box.h"
+#include "cipher/rtc_random.h"
+#include "app/runtime_services.h"
+#include "cipher/text_cipher.h"
+#include "app/utf16_view.h"
+#include "secrets/wipe.h"
 
 #include <QLabel>
 

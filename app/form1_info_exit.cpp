@@ -1,10 +1,10 @@
 // Info opens the file beside the program in the desktop's text editor;
 // Exit closes the window and with it the program.
-#include "form1.h"
+#include "app/form1.h"
 
-#include "info_command_line.h"
-#include "info_viewer.h"
-#include "runtime_services.h"
+#include "app/info_command_line.h"
+#include "app/info_viewer.h"
+#include "app/runtime_services.h"
 
 #include <QPointer>
 

@@ -1,8 +1,8 @@
 // The password box: light blue while it has the focus, light yellow
 // otherwise; Enter in it runs the encrypt/decrypt command.
-#include "form1.h"
+#include "app/form1.h"
 
-#include "password_box.h"
+#include "app/password_box.h"
 
 namespace {
 // 0x00F0CAA6 and 0x00E0FFFF as the runtime writes colours (0x00BBGGRR).

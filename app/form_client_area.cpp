@@ -1,4 +1,4 @@
-#include "form_client_area.h"
+#include "app/form_client_area.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "info_command_line.h"
+#include "app/info_command_line.h"
 
 QString windowsInfoCommandLine(const QString& directory) {
     return QStringLiteral("NotePad.exe ") + directory + QStringLiteral("\\Info.txt");

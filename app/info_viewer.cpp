@@ -1,4 +1,4 @@
-#include "info_viewer.h"
+#include "app/info_viewer.h"
 
 #include <QDialogButtonBox>
 #include <QFile>

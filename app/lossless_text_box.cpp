@@ -1,7 +1,7 @@
-#include "lossless_text_box.h"
+#include "app/lossless_text_box.h"
 
-#include "clipboard_keys.h"
-#include "unbreakable_run.h"
+#include "app/clipboard_keys.h"
+#include "app/unbreakable_run.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>

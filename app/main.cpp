@@ -1,11 +1,11 @@
 // Velmora: answers --help and --version, or builds the window from its
 // description and runs the event loop until the window is closed.
-#include "core_dumps.h"
-#include "display_failure_in_swedish.h"
-#include "form1.h"
-#include "qt_runtime_services.h"
-#include "start_arguments.h"
-#include "swedish_translator.h"
+#include "secrets/core_dumps.h"
+#include "app/display_failure_in_swedish.h"
+#include "app/form1.h"
+#include "app/qt_runtime_services.h"
+#include "app/start_arguments.h"
+#include "app/swedish_translator.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
-#include "password_box.h"
+#include "app/password_box.h"
 
-#include "clipboard_keys.h"
+#include "app/clipboard_keys.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "password_privacy.h"
+#include "app/password_privacy.h"
 
 #include <QAccessible>
 #include <QLineEdit>

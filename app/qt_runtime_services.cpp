@@ -1,7 +1,7 @@
-#include "qt_runtime_services.h"
+#include "app/qt_runtime_services.h"
 
-#include "application_title.h"
-#include "x11_clipboard.h"
+#include "app/application_title.h"
+#include "app/x11_clipboard.h"
 
 #include <QApplication>
 #include <QClipboard>

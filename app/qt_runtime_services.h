@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime_services.h"
+#include "app/runtime_services.h"
 
 #include <QObject>
 

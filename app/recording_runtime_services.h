@@ -1,15 +1,15 @@
 #pragma once
 
-#include "runtime_services.h"
+#include "app/runtime_services.h"
 
 #include <QList>
 
 #include <deque>
 #include <functional>
 
-// Runtime services for tests: message boxes answered from a queue of preset
-// answers (OK when none is left), an in-memory clipboard, a recorded cursor
-// and recorded program starts.
+// Runtime services for tests and benchmarks: message boxes answered from a
+// queue of preset answers (OK when none is left), an in-memory clipboard, a
+// recorded cursor and recorded program starts. The program never uses them.
 class RecordingRuntimeServices final : public RuntimeServices {
 public:
     struct MessageBox {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rtc_random.h"
+#include "cipher/rtc_random.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "ss_command.h"
+#include "app/ss_command.h"
 
-#include "bevel.h"
+#include "app/bevel.h"
 
 #include <QKeyEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "ss_panel.h"
+#include "app/ss_panel.h"
 
-#include "bevel.h"
+#include "app/bevel.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "start_arguments.h"
+#include "app/start_arguments.h"
 
 #include <algorithm>
 #include <array>

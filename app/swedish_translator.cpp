@@ -1,4 +1,4 @@
-#include "swedish_translator.h"
+#include "app/swedish_translator.h"
 
 #include <QHash>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "unbreakable_run.h"
+#include "app/unbreakable_run.h"
 
 #include <QTextBoundaryFinder>
 

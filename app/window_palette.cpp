@@ -1,4 +1,4 @@
-#include "window_palette.h"
+#include "app/window_palette.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "x11_clipboard.h"
+#include "app/x11_clipboard.h"
 
 #include <xcb/xcb.h>
 

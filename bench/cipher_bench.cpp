@@ -1,9 +1,9 @@
 // The text cipher's speed: the literal algorithm, the fast path and a plain
 // memcpy of the same buffer, in characters per second, on mail-like text.
-#include "key_stream.h"
-#include "mail_text.h"
-#include "rtc_random.h"
-#include "text_cipher.h"
+#include "cipher/key_stream.h"
+#include "bench/mail_text.h"
+#include "cipher/rtc_random.h"
+#include "cipher/text_cipher.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,11 +2,11 @@
 // break (a pasted key, link or attachment text): paste, select all, encrypt,
 // with the real widgets on the offscreen platform. The text box must lay the
 // line out in time linear in its length.
-#include "form1.h"
-#include "lossless_text_box.h"
-#include "password_box.h"
-#include "offscreen_benchmark_main.h"
-#include "recording_runtime_services.h"
+#include "app/form1.h"
+#include "app/lossless_text_box.h"
+#include "app/password_box.h"
+#include "bench/offscreen_benchmark_main.h"
+#include "app/recording_runtime_services.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
 // The window's main job on mail-like text: paste, select all, encrypt, read
 // the result, with the real widgets on the offscreen platform.
-#include "form1.h"
-#include "lossless_text_box.h"
-#include "mail_text.h"
-#include "password_box.h"
-#include "offscreen_benchmark_main.h"
-#include "recording_runtime_services.h"
+#include "app/form1.h"
+#include "app/lossless_text_box.h"
+#include "bench/mail_text.h"
+#include "app/password_box.h"
+#include "bench/offscreen_benchmark_main.h"
+#include "app/recording_runtime_services.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "blanks.h"
+#include "cipher/blanks.h"
 
 namespace velmora {
 

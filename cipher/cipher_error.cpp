@@ -1,4 +1,4 @@
-#include "cipher_error.h"
+#include "cipher/cipher_error.h"
 
 #include <cstdio>
 

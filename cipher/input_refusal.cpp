@@ -1,8 +1,8 @@
-#include "input_refusal.h"
+#include "cipher/input_refusal.h"
 
-#include "blanks.h"
-#include "text_cipher.h"
-#include "text_position.h"
+#include "cipher/blanks.h"
+#include "cipher/text_cipher.h"
+#include "cipher/text_position.h"
 
 namespace velmora {
 

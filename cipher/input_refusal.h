@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cipher_error.h"
+#include "cipher/cipher_error.h"
 
 #include <functional>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "key_stream.h"
+#include "cipher/key_stream.h"
 
-#include "rtc_random.h"
+#include "cipher/rtc_random.h"
 
 #include <algorithm>
 #include <array>

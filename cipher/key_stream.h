@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wiping_allocator.h"
+#include "secrets/wiping_allocator.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "rtc_random.h"
+#include "cipher/rtc_random.h"
 
 #include <cstring>
 

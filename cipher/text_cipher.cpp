@@ -1,10 +1,10 @@
-#include "text_cipher.h"
+#include "cipher/text_cipher.h"
 
-#include "cp1252.h"
-#include "key_stream.h"
-#include "rtc_random.h"
-#include "text_position.h"
-#include "wiping_allocator.h"
+#include "cipher/cp1252.h"
+#include "cipher/key_stream.h"
+#include "cipher/rtc_random.h"
+#include "cipher/text_position.h"
+#include "secrets/wiping_allocator.h"
 
 #include <algorithm>
 #include <array>

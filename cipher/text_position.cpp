@@ -1,4 +1,4 @@
-#include "text_position.h"
+#include "cipher/text_position.h"
 
 namespace velmora {
 

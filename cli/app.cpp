@@ -1,11 +1,11 @@
-#include "app.h"
+#include "cli/app.h"
 
-#include "byte_stream.h"
-#include "command_line.h"
-#include "crypt_stream.h"
-#include "output_target.h"
-#include "password_source.h"
-#include "standard_descriptors.h"
+#include "cli/byte_stream.h"
+#include "cli/command_line.h"
+#include "cli/crypt_stream.h"
+#include "cli/output_target.h"
+#include "cli/password_source.h"
+#include "cli/standard_descriptors.h"
 
 #include <cerrno>
 #include <fcntl.h>

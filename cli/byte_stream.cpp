@@ -1,4 +1,4 @@
-#include "byte_stream.h"
+#include "cli/byte_stream.h"
 
 #include <cerrno>
 #include <fcntl.h>

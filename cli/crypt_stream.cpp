@@ -1,10 +1,10 @@
-#include "crypt_stream.h"
+#include "cli/crypt_stream.h"
 
-#include "cipher_error.h"
-#include "cp1252.h"
-#include "key_stream.h"
-#include "line_position.h"
-#include "utf8.h"
+#include "cipher/cipher_error.h"
+#include "cipher/cp1252.h"
+#include "cipher/key_stream.h"
+#include "cli/line_position.h"
+#include "cli/utf8.h"
 
 #include <algorithm>
 #include <condition_variable>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "byte_stream.h"
-#include "failure.h"
+#include "cli/byte_stream.h"
+#include "cli/failure.h"
 
 #include <cstddef>
 #include <cstdint>

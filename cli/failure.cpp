@@ -1,4 +1,4 @@
-#include "failure.h"
+#include "cli/failure.h"
 
 #include <cerrno>
 #include <cstring>

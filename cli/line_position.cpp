@@ -1,4 +1,4 @@
-#include "line_position.h"
+#include "cli/line_position.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

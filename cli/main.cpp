@@ -1,5 +1,5 @@
-#include "app.h"
-#include "core_dumps.h"
+#include "cli/app.h"
+#include "secrets/core_dumps.h"
 
 #include <csignal>
 #include <string_view>

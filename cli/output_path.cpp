@@ -1,4 +1,4 @@
-#include "output_path.h"
+#include "cli/output_path.h"
 
 #include <array>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "unique_fd.h"
+#include "cli/unique_fd.h"
 
 #include <optional>
 #include <string>

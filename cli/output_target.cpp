@@ -1,7 +1,7 @@
-#include "output_target.h"
+#include "cli/output_target.h"
 
-#include "output_path.h"
-#include "terminating_signals.h"
+#include "cli/output_path.h"
+#include "cli/terminating_signals.h"
 
 #include <array>
 #include <cerrno>

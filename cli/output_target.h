@@ -1,7 +1,7 @@
 #pragma once
 
-#include "failure.h"
-#include "unique_fd.h"
+#include "cli/failure.h"
+#include "cli/unique_fd.h"
 
 #include <memory>
 #include <optional>

@@ -1,11 +1,11 @@
-#include "password_source.h"
+#include "cli/password_source.h"
 
-#include "blanks.h"
-#include "cp1252.h"
-#include "text_cipher.h"
-#include "utf8.h"
-#include "wipe.h"
-#include "wiping_allocator.h"
+#include "cipher/blanks.h"
+#include "cipher/cp1252.h"
+#include "cipher/text_cipher.h"
+#include "cli/utf8.h"
+#include "secrets/wipe.h"
+#include "secrets/wiping_allocator.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "standard_descriptors.h"
+#include "cli/standard_descriptors.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "failure.h"
+#include "cli/failure.h"
 
 #include <optional>
 

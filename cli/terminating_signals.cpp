@@ -1,4 +1,4 @@
-#include "terminating_signals.h"
+#include "cli/terminating_signals.h"
 
 #include <fcntl.h>
 #include <pthread.h>

@@ -1,4 +1,4 @@
-#include "utf8.h"
+#include "cli/utf8.h"
 
 namespace velmora::utf8 {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "utf8_simd.h"
+#include "cli/utf8_simd.h"
 
 #include <array>
 #include <cstddef>

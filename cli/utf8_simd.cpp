@@ -1,6 +1,6 @@
-#include "utf8_simd.h"
+#include "cli/utf8_simd.h"
 
-#include "cp1252.h"
+#include "cipher/cp1252.h"
 
 #include <array>
 #include <atomic>

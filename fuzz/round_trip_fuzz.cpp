@@ -1,8 +1,8 @@
 // The text cipher on arbitrary input: the fast path must agree with the
 // literal algorithm, undo itself, and refuse exactly what cannot be carried.
-#include "cp1252.h"
-#include "rtc_random.h"
-#include "text_cipher.h"
+#include "cipher/cp1252.h"
+#include "cipher/rtc_random.h"
+#include "cipher/text_cipher.h"
 
 #include <cstdint>
 #include <cstdlib>

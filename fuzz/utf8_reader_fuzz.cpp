@@ -7,8 +7,8 @@
 //    surrogate, nothing beyond U+10FFFF slips through);
 //  - a refusal names an offset inside the input, and everything before that
 //    offset is valid UTF-8 on its own.
-#include "cp1252.h"
-#include "utf8.h"
+#include "cipher/cp1252.h"
+#include "cli/utf8.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "velmora_resources.h"
+#include "resources/velmora_resources.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 """Measures how many small faults the test suite catches.
 
 From a fixed seed it draws one-line faults in the program's code (cipher/,
-cli/, app/, commands/): a flipped comparison, && and || swapped, true and
+cli/, app/, secrets/): a flipped comparison, && and || swapped, true and
 false swapped, a constant one off, + 1 and - 1 swapped, a statement deleted.
 Each fault is applied alone to a copy of the source, the build is brought up
 to date and ctest runs; a fault is caught ("killed") when any test fails or
@@ -28,7 +28,7 @@ import time
 from dataclasses import dataclass, field
 from pathlib import Path
 
-PROGRAM_DIRS = ("cipher", "cli", "app", "commands")
+PROGRAM_DIRS = ("cipher", "cli", "app", "secrets")
 
 
 @dataclass

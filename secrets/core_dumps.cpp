@@ -1,4 +1,4 @@
-#include "core_dumps.h"
+#include "secrets/core_dumps.h"
 
 #include <sys/prctl.h>
 #include <sys/resource.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wipe.h"
+#include "secrets/wipe.h"
 
 #include <cstddef>
 #include <cstdint>

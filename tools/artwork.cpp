@@ -1,4 +1,4 @@
-#include "artwork.h"
+#include "tools/artwork.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -2,7 +2,7 @@
 // The window's pictures, drawn from geometry so that they can be redrawn
 // exactly at any time.
 
-#include "picture_codecs.h"
+#include "tools/picture_codecs.h"
 
 #include <QImage>
 

@@ -4,9 +4,9 @@
 // committed. With --desktop-icons it draws the desktop's key icons instead,
 // which the build makes every time for installing.
 
-#include "artwork.h"
-#include "picture_codecs.h"
-#include "resource_texts.h"
+#include "tools/artwork.h"
+#include "tools/picture_codecs.h"
+#include "tools/resource_texts.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "picture_codecs.h"
+#include "tools/picture_codecs.h"
 
 #include <cstddef>
 

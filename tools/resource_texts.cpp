@@ -1,4 +1,4 @@
-#include "resource_texts.h"
+#include "tools/resource_texts.h"
 
 #include <span>
 

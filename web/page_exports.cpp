@@ -1,9 +1,9 @@
 // The page's way into the cipher core: plain C functions over UTF-16 buffers
 // that the page allocates in this module's memory and wipes after use.
-#include "blanks.h"
-#include "input_refusal.h"
-#include "text_cipher.h"
-#include "wipe.h"
+#include "cipher/blanks.h"
+#include "cipher/input_refusal.h"
+#include "cipher/text_cipher.h"
+#include "secrets/wipe.h"
 
 #include <cstddef>
 #include <string>

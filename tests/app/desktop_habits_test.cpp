@@ -1,6 +1,6 @@
 // The window's desktop habits: the other clipboard keys, the password box's
 // colour while the keyboard is away for a moment.
-#include "form1_fixture.h"
+#include "tests/app/form1_fixture.h"
 
 #include <QMessageBox>
 

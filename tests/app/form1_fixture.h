@@ -1,12 +1,12 @@
 #pragma once
 
-#include "form1.h"
-#include "lossless_text_box.h"
-#include "password_box.h"
-#include "recording_runtime_services.h"
-#include "ss_command.h"
-#include "ss_panel.h"
-#include "swedish_translator.h"
+#include "app/form1.h"
+#include "app/lossless_text_box.h"
+#include "app/password_box.h"
+#include "app/recording_runtime_services.h"
+#include "app/ss_command.h"
+#include "app/ss_panel.h"
+#include "app/swedish_translator.h"
 
 #include <QApplication>
 #include <QLabel>

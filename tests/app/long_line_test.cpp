@@ -1,6 +1,6 @@
 // A paragraph that is one huge word must not be word-wrapped: Qt searches such a word to its end once
 // per screen line, in time growing with the square of its length. Other text wraps at word boundaries.
-#include "lossless_text_box.h"
+#include "app/lossless_text_box.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>

@@ -1,6 +1,6 @@
 // The text box must hold every character exactly, whichever way text goes in
 // or out: the API, typing, the clipboard, drag and drop, input methods, undo.
-#include "lossless_text_box.h"
+#include "app/lossless_text_box.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 // The runtime services on Qt: every word Qt itself puts on the program's
 // message boxes is Swedish, without any translation package; a program
 // that cannot start or fails is told of.
-#include "qt_runtime_services.h"
-#include "swedish_translator.h"
+#include "app/qt_runtime_services.h"
+#include "app/swedish_translator.h"
 
 #include <QApplication>
 #include <QMessageBox>

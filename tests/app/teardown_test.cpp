@@ -1,7 +1,7 @@
 // Closing the window: once its destruction has begun no handler may run,
 // whatever holds the focus or is open at that moment (Qt takes the focus
 // from the children while the window's own part is already gone).
-#include "form1_fixture.h"
+#include "tests/app/form1_fixture.h"
 
 TEST_F(Form1Test, NoHandlerRunsWhileTheWindowIsDestroyed) {
     const std::function<void()> states[] = {

@@ -1,14 +1,14 @@
 // The window driven by real key and mouse events: what it shows, which
 // handler each event reaches, and what the commands do with text, password,
 // clipboard and the Info file.
-#include "form1_fixture.h"
+#include "tests/app/form1_fixture.h"
 
-#include "blanks.h"
-#include "cp1252.h"
-#include "info_command_line.h"
-#include "info_viewer.h"
-#include "text_cipher.h"
-#include "velmora_resources.h"
+#include "cipher/blanks.h"
+#include "cipher/cp1252.h"
+#include "app/info_command_line.h"
+#include "app/info_viewer.h"
+#include "cipher/text_cipher.h"
+#include "resources/velmora_resources.h"
 
 #include <QClipboard>
 #include <QDir>

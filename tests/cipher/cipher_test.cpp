@@ -1,9 +1,9 @@
 // The cipher: the published answers, the fast path against the literal
 // algorithm, the round trip, the generator and the code page exhaustively,
 // and every refusal with the place it names.
-#include "cp1252.h"
-#include "rtc_random.h"
-#include "text_cipher.h"
+#include "cipher/cp1252.h"
+#include "cipher/rtc_random.h"
+#include "cipher/text_cipher.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The command-line tool's streaming parts, fed in pieces of every size: the
 // UTF-8 reader and writer and the streamed cipher against the whole-text one.
-#include "cp1252.h"
-#include "crypt_stream.h"
-#include "text_cipher.h"
-#include "text_position.h"
-#include "utf8.h"
+#include "cipher/cp1252.h"
+#include "cli/crypt_stream.h"
+#include "cipher/text_cipher.h"
+#include "cipher/text_position.h"
+#include "cli/utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Runs the built velmora-crypt as a script would: arguments, pipes, files,
 // descriptors.
-#include "cli_folder.h"
+#include "tests/cli/cli_folder.h"
 
 using namespace std::string_literals;
 

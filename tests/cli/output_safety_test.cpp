@@ -1,8 +1,8 @@
 // velmora-crypt never destroys what it was not asked to replace, never lets a
 // user replace what they may not write, and keeps the password out of reach.
-#include "wiping_allocator.h"
+#include "secrets/wiping_allocator.h"
 
-#include "cli_folder.h"
+#include "tests/cli/cli_folder.h"
 
 #include <algorithm>
 #include <csignal>

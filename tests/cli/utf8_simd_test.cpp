@@ -1,8 +1,8 @@
-#include "cp1252.h"
-#include "crypt_stream.h"
-#include "line_position.h"
-#include "text_cipher.h"
-#include "utf8.h"
+#include "cipher/cp1252.h"
+#include "cli/crypt_stream.h"
+#include "cli/line_position.h"
+#include "cipher/text_cipher.h"
+#include "cli/utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The committed pictures and texts: what the generator in tools/ makes
 // today, what a user sees of them, and what the program carries.
-#include "artwork.h"
-#include "picture_codecs.h"
-#include "resource_texts.h"
-#include "velmora_resources.h"
+#include "tools/artwork.h"
+#include "tools/picture_codecs.h"
+#include "tools/resource_texts.h"
+#include "resources/velmora_resources.h"
 
 #include <QFile>
 #include <QImage>
