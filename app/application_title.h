@@ -3,4 +3,4 @@
 #include <QString>
 
 // "Velmora": the caption of every message box of the program.
-inline QString applicationTitle() { return QStringLiteral("Velmora"); }
+inline QString applicationTitle() { return QStringLiteral(VELMORA_PRODUCT_NAME); }

@@ -1,5 +1,7 @@
 #include "app/info_viewer.h"
 
+#include "app/application_title.h"
+
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -8,7 +10,7 @@
 
 InfoViewer::InfoViewer(const QString& path, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("infoViewer"));
-    setWindowTitle(QStringLiteral("Information om Velmora"));
+    setWindowTitle(QStringLiteral("Information om %1").arg(applicationTitle()));
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto* text = new QPlainTextEdit(this);

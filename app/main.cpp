@@ -1,6 +1,7 @@
 // Velmora: answers --help and --version, or builds the window from its
 // description and runs the event loop until the window is closed.
 #include "secrets/core_dumps.h"
+#include "app/application_title.h"
 #include "app/display_failure_in_swedish.h"
 #include "app/form1.h"
 #include "app/qt_runtime_services.h"
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
     DisplayFailureInSwedish displayFailure;
     QApplication app(argc, argv);
     displayFailure.started();
-    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION_TEXT));
 
     SwedishTranslator swedish;

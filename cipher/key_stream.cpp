@@ -40,8 +40,8 @@ constexpr std::uint32_t applyMap(Map m, std::uint32_t state) {
     return (m.mul * state + m.add) & RtcRandom::kMask;
 }
 
-// The keys of one block: key r comes from offsets[r] applied to the block's
-// first state. Each lane is independent, so this loop vectorises.
+// The keys of one block: key r comes from map r (mul[r], add[r]) applied to
+// the block's first state. Each lane is independent, so this loop vectorises.
 #if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
 __attribute__((target_clones("avx2", "default")))
 #endif

@@ -32,7 +32,7 @@ std::variant<Arguments, Failure> parseArguments(std::span<const std::string_view
 // The Swedish usage text for --help.
 std::string usageText();
 
-// "velmora-crypt 1.00"
+// "velmora-crypt <version>"
 std::string versionText();
 
 } // namespace velmora::cli

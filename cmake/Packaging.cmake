@@ -25,12 +25,6 @@ set(VELMORA_INSTALL_PROGRAM_DIR "lib/velmora" CACHE STRING
 # the project's web address; the defaults are reserved example names.
 set(VELMORA_PACKAGE_MAINTAINER "Velmora developers <velmora-maintainers@example.org>" CACHE STRING
   "Maintainer field of the Debian package and its changelog: \"Name <address>\"")
-# Build trees configured before carry the earlier default, which is no
-# routable address; they move to the new default.
-if(VELMORA_PACKAGE_MAINTAINER STREQUAL "Velmora <velmora@localhost>")
-  set_property(CACHE VELMORA_PACKAGE_MAINTAINER PROPERTY VALUE
-    "Velmora developers <velmora-maintainers@example.org>")
-endif()
 set(VELMORA_PROJECT_URL "https://example.org/velmora" CACHE STRING
   "Project web address; the AppStream metadata links it and the screenshot docs/velmora-start.png under it")
 # The AppStream component id, reverse-DNS of the project's address. Kept
@@ -82,8 +76,10 @@ if(TARGET velmora)
 endif()
 foreach(_velmora_manual IN LISTS _velmora_manuals)
   foreach(_velmora_lang_dir "" "en/")
+    set(_velmora_man ${PROJECT_BINARY_DIR}/packaging/man-source/${_velmora_lang_dir}${_velmora_manual}.1)
+    configure_file(${PROJECT_SOURCE_DIR}/man/${_velmora_lang_dir}${_velmora_manual}.1.in ${_velmora_man} @ONLY)
     set(_velmora_man_gz ${PROJECT_BINARY_DIR}/packaging/man/${_velmora_lang_dir}man1/${_velmora_manual}.1.gz)
-    velmora_gzip(${PROJECT_SOURCE_DIR}/man/${_velmora_lang_dir}${_velmora_manual}.1 ${_velmora_man_gz})
+    velmora_gzip(${_velmora_man} ${_velmora_man_gz})
     list(APPEND _velmora_gzipped ${_velmora_man_gz})
     install(FILES ${_velmora_man_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/${_velmora_lang_dir}man1)
   endforeach()
