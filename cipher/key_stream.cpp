@@ -49,7 +49,7 @@ void fillKeys(const std::uint32_t* mul, const std::uint32_t* add, std::size_t co
               std::uint32_t start, std::uint8_t* keys) {
     for (std::size_t r = 0; r < count; ++r) {
         const std::uint32_t state = (mul[r] * start + add[r]) & RtcRandom::kMask;
-        keys[r] = static_cast<std::uint8_t>(((state * 255u) >> 24) + 1u);
+        keys[r] = static_cast<std::uint8_t>(RtcRandom::keyOf(state));
     }
 }
 
