@@ -201,7 +201,9 @@ xs_key Escape
 xs_wait_until eval '! xs_find_window "Information om Velmora"' || xs_fail "expected Escape to close the Info window"
 
 import -window "$xs_wid" "$xs_artifacts/end.png"
-xs_expect_exit_by_alt_e
+# Qt sends each key to the accessibility bus and keeps a copy until it is
+# answered: a key that ends the program would leave that copy behind.
+xs_expect_exit_by_click
 
 # A dark desktop theme changes the menu bar, not the window's own look (the
 # text cursor may blink between the pictures).

@@ -137,11 +137,14 @@ xs_expect_info_opens() {
     [[ $seen == "1"$'\n'"$1" && -f $1 ]] || xs_fail "expected xdg-open to get the one argument $1 (a file), saw: $seen"
 }
 
-# xs_expect_exit_by_alt_e: Alt+E must end the program with status 0.
-xs_expect_exit_by_alt_e() {
+# xs_expect_exit_by_alt_e: Alt+E must end the program with status 0;
+# xs_expect_exit_by_click: a click on "Exit" must.
+xs_expect_exit_by_alt_e() { xs_expect_exit alt+e; }
+xs_expect_exit_by_click() { xs_expect_exit 434 "$((383 + xs_menu_height))"; }
+xs_expect_exit() {
     xs_focus_window "$xs_wid"
-    xs_key alt+e
-    xs_wait_until xs_not_running "$xs_app_pid" || xs_fail "expected Alt+E to end the program"
+    if (($# == 1)); then xs_key "$1"; else xs_click_window "$1" "$2"; fi
+    xs_wait_until xs_not_running "$xs_app_pid" || xs_fail "expected $* to end the program"
     local status=0
     wait "$xs_app_pid" || status=$?
     xs_app_pid=
