@@ -56,57 +56,119 @@
     area.setSelectionRange(viewIndexOf(exact, from), viewIndexOf(exact, to));
   };
 
-  const replaceExact = (from, to, inserted) => {
+  // The page's own undo history: the browser's knows only the view, so it
+  // would bring back a CR LF where a lone CR or LF had been. Each step holds
+  // what it replaced and the selection before and after it; characters
+  // typed one after another in one place are one step.
+  const history = { back: [], ahead: [], typedTo: -1 };
+  const historyLimit = 500;
+
+  // Replaces exact[from, to) by inserted as one step of the history; before
+  // is the selection undo brings back.
+  const replaceExact = (from, to, inserted, { typing = false, before = selection() } = {}) => {
+    const last = history.back.at(-1);
+    if (typing && from === to && from === history.typedTo && last) {
+      last.inserted += inserted;
+    } else {
+      history.back.push({ at: from, removed: exact.slice(from, to), inserted, before });
+      if (history.back.length > historyLimit) history.back.shift();
+    }
+    history.ahead.length = 0;
     exact = exact.slice(0, from) + inserted + exact.slice(to);
+    const end = from + inserted.length;
+    history.typedTo = typing ? end : -1;
+    history.back.at(-1).after = { from: end, to: end };
   };
 
-  // Carries a change of the textarea over to the exact text. The changed
-  // stretch is found by comparing the old view with the new one, with the
-  // caret marking where typing went (in "aaa" with one more "a" the
-  // comparison alone cannot tell where). A typed line end is CR LF, as
-  // Enter gives in the window and as mail is written.
-  const takeEdit = () => {
-    const now = area.value;
-    if (now === shown) return;
-    const caret = area.selectionEnd;
-    const shorter = Math.min(now.length, shown.length);
-    let head = 0;
-    while (head < shorter && head < caret && now.charCodeAt(head) === shown.charCodeAt(head)) ++head;
-    let tail = 0;
-    const tailLimit = Math.min(shorter - head, now.length - caret);
-    while (tail < tailLimit && now.charCodeAt(now.length - 1 - tail) === shown.charCodeAt(shown.length - 1 - tail)) ++tail;
-    const insertedView = now.slice(head, now.length - tail);
-    const inserted = insertedView.replace(/\n/g, "\r\n");
-    const from = exactIndexOf(exact, head);
-    replaceExact(from, exactIndexOf(exact, shown.length - tail), inserted);
-    shown = now;
-    // A lone CR and a lone LF brought together are one line end now.
-    const end = from + inserted.length;
+  // Takes a step back (undo) or forward again (redo), if there is one.
+  const travel = (back) => {
+    const step = (back ? history.back : history.ahead).pop();
+    if (!step) return false;
+    (back ? history.ahead : history.back).push(step);
+    const [gone, come] = back ? [step.inserted, step.removed] : [step.removed, step.inserted];
+    exact = exact.slice(0, step.at) + come + exact.slice(step.at + gone.length);
+    history.typedTo = -1;
+    const { from, to } = back ? step.before : step.after;
+    render(from, to);
+    return true;
+  };
+
+  // A lone CR and a lone LF brought together are one line end now; the
+  // view must show them as one, the caret before it.
+  const showPairing = (from, end) => {
     const paired = (at) => exact[at - 1] === "\r" && exact[at] === "\n";
     if (paired(from) || paired(end)) render(end, end);
   };
 
-  // Puts exact text in place of the selection. A short piece of one line
-  // goes in as if typed, so that the browser's undo knows it; the editor
-  // takes time growing with the square of the number of line breaks (half a
-  // minute for 256 KiB of mail), so anything else goes in directly, which
-  // ends the undo history there.
-  const insertExact = (text) => {
-    const { from, to } = selection();
-    area.focus();
-    if (text.length <= 4096 && !/[\r\n]/.test(text) && document.execCommand("insertText", false, text)) {
-      takeEdit();  // normally done already, by the input event
-      return;
+  // The edit the browser is about to make in the view: its kind and the
+  // selection before it, which mark where the changed stretch begins and
+  // ends (in "aaa" with one more "a" the text alone cannot tell where).
+  let coming = null;
+  const changedStretch = (now) => {
+    const grown = now.length - shown.length;
+    if (coming && coming.start !== coming.end) return [coming.start, coming.end];
+    if (coming && /Backward$/.test(coming.type)) return [coming.start + grown, coming.start];
+    if (coming && /Forward$/.test(coming.type)) return [coming.start, coming.start - grown];
+    if (coming && coming.type.startsWith("insert")) return [coming.start, coming.start];
+    return null;
+  };
+  // Whether now is shown with shown[head, tail) replaced: the rest must agree.
+  const fits = (now, head, tail) => head >= 0 && tail >= head && tail <= shown.length &&
+    now.length - (shown.length - tail) >= head && now.startsWith(shown.slice(0, head)) && now.endsWith(shown.slice(tail));
+  // The common head and tail of the two views, for edits not announced.
+  const difference = (now) => {
+    const shorter = Math.min(now.length, shown.length);
+    let head = 0;
+    while (head < shorter && now.charCodeAt(head) === shown.charCodeAt(head)) ++head;
+    let tail = 0;
+    while (tail < shorter - head && now.charCodeAt(now.length - 1 - tail) === shown.charCodeAt(shown.length - 1 - tail)) ++tail;
+    return [head, shown.length - tail];
+  };
+
+  // Carries a change of the textarea over to the exact text. A typed line
+  // end is CR LF, as Enter gives in the window and as mail is written.
+  const takeEdit = () => {
+    if (coming?.quiet) return;
+    const now = area.value;
+    const announced = changedStretch(now);
+    const [head, tail] = announced && fits(now, ...announced) ? announced : difference(now);
+    const inserted = now.slice(head, now.length - (shown.length - tail)).replace(/\n/g, "\r\n");
+    const from = exactIndexOf(exact, head);
+    if (inserted !== "" || head !== tail) {
+      const before = coming ? { from: exactIndexOf(exact, coming.start), to: exactIndexOf(exact, coming.end) } : undefined;
+      replaceExact(from, exactIndexOf(exact, tail), inserted, { typing: coming?.type === "insertText", before });
     }
+    shown = now;
+    coming = null;
+    showPairing(from, from + inserted.length);
+  };
+
+  // Puts exact text in place of exact[from, to). A short piece of one line
+  // goes into the view as if typed, which keeps the layout of the rest; the
+  // editor takes time growing with the square of the number of line breaks
+  // (half a minute for 256 KiB of mail), so anything else is shown anew.
+  const insertExact = (text, from, to) => {
+    area.focus();
+    const [viewFrom, viewTo] = [viewIndexOf(exact, from), viewIndexOf(exact, to)];
     replaceExact(from, to, text);
-    render(from + text.length, from + text.length);
+    const end = from + text.length;
+    if (text.length <= 4096 && !/[\r\n]/.test(text)) {
+      area.setSelectionRange(viewFrom, viewTo);
+      coming = { quiet: true };
+      const typed = document.execCommand("insertText", false, text);
+      coming = null;
+      if (typed && area.value.length === shown.length + text.length - (viewTo - viewFrom)) {
+        shown = area.value;
+        return void showPairing(from, end);
+      }
+    }
+    render(end, end);
   };
 
   const setExact = (text) => {
-    exact = text;
+    replaceExact(0, exact.length, text);
     render(0, 0);
   };
-
   // Message boxes of the page's own: one button "OK", or "OK" and "Avbryt"
   // (Escape counts as Avbryt). Resolves to true for OK.
   const dialog = $("dlgMessage");
@@ -220,9 +282,68 @@
   area.addEventListener("paste", (e) => {
     e.preventDefault();
     status.textContent = "";
-    insertExact(e.clipboardData.getData("text/plain"));
+    const { from, to } = selection();
+    insertExact(e.clipboardData.getData("text/plain"), from, to);
   });
-  area.addEventListener("input", takeEdit);
+
+  // A drop carries its text exactly, like a paste: where the pointer is, or
+  // where the caret is in a browser that cannot tell. Text dragged within
+  // the box moves, unless Ctrl holds it as a copy.
+  let dragged = null;
+  area.addEventListener("dragstart", (e) => {
+    dragged = selection();
+    e.dataTransfer.setData("text/plain", exact.slice(dragged.from, dragged.to));
+  });
+  area.addEventListener("dragend", () => { dragged = null; });
+  area.addEventListener("drop", (e) => {
+    const text = e.dataTransfer?.getData("text/plain");
+    if (!text) return;
+    e.preventDefault();
+    status.textContent = "";
+    const point = document.caretPositionFromPoint?.(e.clientX, e.clientY);
+    let at = point?.offsetNode === area ? exactIndexOf(exact, point.offset) : selection().from;
+    const moved = dragged && !e.ctrlKey ? dragged : null;
+    dragged = null;
+    if (moved && at >= moved.from && at <= moved.to) return;
+    if (moved) {
+      replaceExact(moved.from, moved.to, "");
+      if (at > moved.to) at -= moved.to - moved.from;
+    }
+    replaceExact(at, at, text);
+    render(at + text.length, at + text.length);
+  });
+
+  // Undo and redo go through the page's history, whether asked for by key
+  // (Ctrl+Z; Ctrl+Y or Ctrl+Shift+Z; Cmd on a Mac) or by the browser's menu.
+  const historyKey = (e) => {
+    if (!(e.ctrlKey || e.metaKey) || e.altKey || e.isComposing) return null;
+    const key = e.key.toLowerCase();
+    if (key === "z") return e.shiftKey ? "historyRedo" : "historyUndo";
+    return key === "y" && !e.shiftKey ? "historyRedo" : null;
+  };
+  area.addEventListener("keydown", (e) => {
+    const wanted = historyKey(e);
+    if (!wanted) return;
+    e.preventDefault();
+    travel(wanted === "historyUndo");
+  });
+  area.addEventListener("beforeinput", (e) => {
+    if (coming?.quiet) return;
+    if (e.inputType === "historyUndo" || e.inputType === "historyRedo") {
+      e.preventDefault();
+      return void travel(e.inputType === "historyUndo");
+    }
+    coming = { type: e.inputType, start: area.selectionStart, end: area.selectionEnd };
+  });
+  area.addEventListener("input", (e) => {
+    // An undo the browser made itself (one it does not announce): the view
+    // goes back to the text, and the page takes its own step.
+    if (e.inputType === "historyUndo" || e.inputType === "historyRedo") {
+      const caret = Math.min(exact.length, selection().from);
+      return void (travel(e.inputType === "historyUndo") || render(caret, caret));
+    }
+    takeEdit();
+  });
   takeEdit();  // text the browser may have restored into the box
 
   $("SSCommand1").addEventListener("click", async () => {
