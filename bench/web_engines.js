@@ -120,6 +120,7 @@ async function openPuppeteer(engine, url, size) {
   const driver = {
     page, problems, requests,
     run: (fn, ...args) => page.evaluate(fn, ...args),
+    inject: (source) => page.evaluate(source),
     keys: async (chord) => {
       const names = chord.split("+");
       for (const name of names.slice(0, -1)) await page.keyboard.down(name);
@@ -162,9 +163,10 @@ async function openWebKit(url, size) {
   }
   const actions = () => driver.actions({ async: true });
   const session = {
-    driver, problems: [], requests: [],
+    driver, problems: [], requests: [], display: x.env.DISPLAY,
     // The function's text with its arguments; a promise it returns is awaited.
     run: (fn, ...args) => driver.executeScript(`return (${fn}).apply(null, arguments)`, ...args),
+    inject: (source) => driver.executeScript(source),
     keys: async (chord) => {
       const names = chord.split("+").map((name) => seleniumKey(Key, name));
       let steps = actions();

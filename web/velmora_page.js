@@ -16,6 +16,7 @@
     done: "Kryptering / Dekryptering  Klar  OK",
     starting: "Startar …",
     noWebAssembly: "Den här webbläsaren kan inte köra Velmora: WebAssembly saknas eller är avstängt.",
+    noStart: "Velmora kunde inte starta: webbläsaren har WebAssembly men kunde inte köra det (till exempel för att för lite minne tilläts). Stäng andra flikar och ladda om sidan, eller försök i en annan webbläsare.",
     noClipboardRead: "Webbläsaren lät inte sidan läsa urklippet. Klistra in med Ctrl+V (eller håll fingret i textrutan och välj Klistra in).",
     noClipboardWrite: "Webbläsaren lät inte sidan skriva till urklippet. Markera texten och kopiera med Ctrl+C (eller håll fingret på texten och välj Kopiera).",
   };
@@ -382,6 +383,8 @@
   let loading;
   try {
     loading = createVelmoraCore();
+  } catch (error) {
+    loading = Promise.reject(error);
   } finally {
     window.fetch = fetchAsLoaded;
   }
@@ -391,6 +394,6 @@
     button.disabled = false;
     document.documentElement.dataset.state = "ready";
   }, () => {
-    status.textContent = texts.noWebAssembly;
+    status.textContent = texts.noStart;
   });
 })();

@@ -16,12 +16,13 @@ const pageUrl = "file://" + path.resolve(process.env.VELMORA_PAGE);
 const done = "Kryptering / Dekryptering  Klar  OK";
 let d;  // the engine with the page open
 
+const ready = () => d.run(() => new Promise((resolve) => {
+  const check = () => (document.documentElement.dataset.state === "ready" ? resolve() : setTimeout(check, 20));
+  check();
+}));
 before(async () => {
   d = await open(engine, pageUrl);
-  await d.run(() => new Promise((resolve) => {
-    const ready = () => (document.documentElement.dataset.state === "ready" ? resolve() : setTimeout(ready, 20));
-    ready();
-  }));
+  await ready();
 });
 after(() => d?.close());
 
@@ -174,4 +175,61 @@ test("nothing leaves the page, nor tries to", async () => {
   // Chromium alone reports the page itself; data: URLs (Firefox asks for a font
   // of its own so) never leave the machine.
   assert.deepEqual(d.requests.filter((url) => !url.startsWith("data:")), engine === "chromium" ? [pageUrl] : []);
+});
+
+// Controls lower than a finger's 44 px, among those shown.
+const lowControls = () => d.run(() => [...document.querySelectorAll("button, input, summary, textarea")]
+  .filter((control) => control.getClientRects().length && control.getBoundingClientRect().height < 44)
+  .map((control) => control.id || control.textContent));
+
+test("axe finds no violation at desktop size nor as a phone, the message box open or closed", async () => {
+  await d.inject(fs.readFileSync(require.resolve("axe-core/axe.min.js"), "utf8"));
+  const found = [];
+  for (const asPhone of [false, true]) {
+    if (asPhone) await d.resize(true);
+    if (asPhone) await ready();  // a browser may load the page anew as a phone
+    if (asPhone) await d.inject(fs.readFileSync(require.resolve("axe-core/axe.min.js"), "utf8"));
+    for (const boxOpen of [false, true]) {
+      if (boxOpen) {
+        await pasteAll("");
+        await d.tap("#cmdKryDekry");  // "Du måste markera text"
+        await until(() => Boolean(document.querySelector("dialog[open]")));
+      }
+      const violations = await d.run(() => axe.run(document).then((result) => result.violations.map((violation) =>
+        `${violation.id}: ${violation.nodes.map((node) => node.target.join(" ")).join(", ")}`)));
+      found.push(...violations.map((violation) => `${asPhone ? "phone" : "desktop"}, box ${boxOpen ? "open" : "closed"}: ${violation}`));
+      if (boxOpen) found.push(...(await lowControls()).map((control) => `box open: ${control} lower than 44 px`));
+      if (boxOpen) await d.tap("#dlgOk");
+    }
+  }
+  assert.deepEqual(found, []);
+});
+
+test("as a phone: every control 44 px high, Lösenord beside its field, the whole job done by taps", async () => {
+  await d.resize(true);
+  await ready();
+  assert.deepEqual(await lowControls(), []);
+  assert.ok(await d.run(() => {
+    const label = document.querySelector("label[for=Text1]").getBoundingClientRect();
+    const field = document.getElementById("Text1").getBoundingClientRect();
+    return label.right <= field.left && label.top < field.bottom && field.top < label.bottom;
+  }), "Lösenord on the same line as its field, before it");
+  const mail = "Hej!\r\nVi ses på fredag.\n";
+  // WebKit asks the user to confirm a script's reading of the clipboard, in a
+  // menu of its own: there the text comes as from the text area's own menu.
+  if (engine === "webkit") await pasteAll(mail);
+  else {
+    await d.run((text) => navigator.clipboard.writeText(text), mail);
+    await d.tap("#SSCommand3");
+  }
+  await d.run(() => { document.getElementById("Text1").value = ""; });  // as left by the tests before
+  await d.tap("#Text1");
+  await d.type("Hemligt7");
+  await d.tap("#cmdKryDekry");
+  await until(() => Boolean(document.querySelector("dialog[open]")));
+  await d.tap("#dlgOk");
+  await until(() => document.getElementById("Label4").textContent !== "");
+  await d.tap("#SSCommand1");
+  const copied = engine === "webkit" ? await copyAll() : await d.run(() => navigator.clipboard.readText());
+  assert.deepEqual(Buffer.from(copied), cli(mail, "Hemligt7"));
 });
