@@ -30,31 +30,51 @@
   // pair is one character of the view; a position between its CR and its
   // LF belongs before it.
   const viewOf = (exact) => exact.replace(/\r\n|\r|\n/g, "\n");
-  const crlfsBefore = (exact, index, isViewIndex) => {
-    let count = 0;
-    for (let at = exact.indexOf("\r\n"); at >= 0 && (isViewIndex ? at - count : at) < index; at = exact.indexOf("\r\n", at + 2)) ++count;
-    return count;
-  };
-  const exactIndexOf = (exact, viewIndex) => viewIndex + crlfsBefore(exact, viewIndex, true);
-  const viewIndexOf = (exact, exactIndex) => {
-    const inPair = exact[exactIndex - 1] === "\r" && exact[exactIndex] === "\n";
-    const at = inPair ? exactIndex - 1 : exactIndex;
-    return at - crlfsBefore(exact, at - 1, false);
-  };
 
   let exact = "";  // the text, exactly
   let shown = "";  // the view that matches it, as last put in the textarea
+  // Where each CR LF pair of the exact text begins, in order; kept up to
+  // date with each change, so that no keystroke scans a megabyte for them.
+  let pairs = [];
+
+  // The number of pairs counted from the start for which before(pair, count) holds.
+  const countPairs = (before) => {
+    let low = 0, high = pairs.length;
+    while (low < high) {
+      const middle = (low + high) >> 1;
+      if (before(pairs[middle], middle)) low = middle + 1; else high = middle;
+    }
+    return low;
+  };
+  const exactIndexOf = (viewIndex) => viewIndex + countPairs((at, count) => at - count < viewIndex);
+  const viewIndexOf = (exactIndex) => {
+    const inPair = exact[exactIndex - 1] === "\r" && exact[exactIndex] === "\n";
+    const at = inPair ? exactIndex - 1 : exactIndex;
+    return at - countPairs((pair) => pair < at - 1);
+  };
+
+  // Puts inserted in place of exact[from, to); the pairs that begin where
+  // the text changed are found anew, those after it move along.
+  const spliceExact = (from, to, inserted) => {
+    exact = exact.slice(0, from) + inserted + exact.slice(to);
+    const kept = countPairs((pair) => pair < from - 1), moved = countPairs((pair) => pair < to);
+    const shift = inserted.length - (to - from), found = [];
+    for (let at = exact.indexOf("\r\n", Math.max(0, from - 1)); at >= 0 && at < from + inserted.length; at = exact.indexOf("\r\n", at + 2)) {
+      found.push(at);
+    }
+    pairs = pairs.slice(0, kept).concat(found, pairs.slice(moved).map((pair) => pair + shift));
+  };
 
   const selection = () => ({
-    from: exactIndexOf(exact, area.selectionStart),
-    to: exactIndexOf(exact, area.selectionEnd),
+    from: exactIndexOf(area.selectionStart),
+    to: exactIndexOf(area.selectionEnd),
   });
 
   // Shows the exact text anew, the selection given in exact positions.
   const render = (from, to) => {
     area.value = viewOf(exact);
     shown = area.value;
-    area.setSelectionRange(viewIndexOf(exact, from), viewIndexOf(exact, to));
+    area.setSelectionRange(viewIndexOf(from), viewIndexOf(to));
   };
 
   // The page's own undo history: the browser's knows only the view, so it
@@ -75,7 +95,7 @@
       if (history.back.length > historyLimit) history.back.shift();
     }
     history.ahead.length = 0;
-    exact = exact.slice(0, from) + inserted + exact.slice(to);
+    spliceExact(from, to, inserted);
     const end = from + inserted.length;
     history.typedTo = typing ? end : -1;
     history.back.at(-1).after = { from: end, to: end };
@@ -87,7 +107,7 @@
     if (!step) return false;
     (back ? history.ahead : history.back).push(step);
     const [gone, come] = back ? [step.inserted, step.removed] : [step.removed, step.inserted];
-    exact = exact.slice(0, step.at) + come + exact.slice(step.at + gone.length);
+    spliceExact(step.at, step.at + gone.length, come);
     history.typedTo = -1;
     const { from, to } = back ? step.before : step.after;
     render(from, to);
@@ -134,10 +154,10 @@
     const announced = changedStretch(now);
     const [head, tail] = announced && fits(now, ...announced) ? announced : difference(now);
     const inserted = now.slice(head, now.length - (shown.length - tail)).replace(/\n/g, "\r\n");
-    const from = exactIndexOf(exact, head);
+    const from = exactIndexOf(head);
     if (inserted !== "" || head !== tail) {
-      const before = coming ? { from: exactIndexOf(exact, coming.start), to: exactIndexOf(exact, coming.end) } : undefined;
-      replaceExact(from, exactIndexOf(exact, tail), inserted, { typing: coming?.type === "insertText", before });
+      const before = coming ? { from: exactIndexOf(coming.start), to: exactIndexOf(coming.end) } : undefined;
+      replaceExact(from, exactIndexOf(tail), inserted, { typing: coming?.type === "insertText", before });
     }
     shown = now;
     coming = null;
@@ -150,7 +170,7 @@
   // (half a minute for 256 KiB of mail), so anything else is shown anew.
   const insertExact = (text, from, to) => {
     area.focus();
-    const [viewFrom, viewTo] = [viewIndexOf(exact, from), viewIndexOf(exact, to)];
+    const [viewFrom, viewTo] = [viewIndexOf(from), viewIndexOf(to)];
     replaceExact(from, to, text);
     const end = from + text.length;
     if (text.length <= 4096 && !/[\r\n]/.test(text)) {
@@ -302,7 +322,7 @@
     e.preventDefault();
     status.textContent = "";
     const point = document.caretPositionFromPoint?.(e.clientX, e.clientY);
-    let at = point?.offsetNode === area ? exactIndexOf(exact, point.offset) : selection().from;
+    let at = point?.offsetNode === area ? exactIndexOf(point.offset) : selection().from;
     const moved = dragged && !e.ctrlKey ? dragged : null;
     dragged = null;
     if (moved && at >= moved.from && at <= moved.to) return;
