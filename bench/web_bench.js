@@ -19,7 +19,6 @@ const mail = line.repeat(Math.ceil((1 << 20) / line.length)).slice(0, 1 << 20);
 
 // Resolves once the page has laid out and drawn what was just done.
 const nextFrame = () => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)));
-const until = async (d, fn) => { while (!await d.run(fn)) await new Promise((resolve) => setTimeout(resolve, 5)); };
 
 async function measure(engine) {
   const figures = { ready: [], paste: [], typing: [], crypt: [] };
@@ -27,7 +26,7 @@ async function measure(engine) {
     let start = Date.now();
     const d = await open(engine, url);
     try {
-      await until(d, () => document.documentElement.dataset.state === "ready");
+      await d.ready();
       figures.ready.push(Date.now() - start);
 
       await d.run(() => document.getElementById("txtClip").focus());
@@ -46,17 +45,17 @@ async function measure(engine) {
         }, { once: true });
       });
       await d.keys("x");
-      await until(d, () => window.typed !== undefined);
+      await d.until(() => window.typed !== undefined);
       figures.typing.push(await d.run(() => window.typed));
 
       await d.run(() => document.getElementById("Text1").focus());
       await d.type("Hemligt7");
       await d.run(() => document.getElementById("txtClip").setSelectionRange(0, 0));
       await d.tap("#cmdKryDekry");
-      await until(d, () => Boolean(document.querySelector("dialog[open]")));
+      await d.until(() => Boolean(document.querySelector("dialog[open]")));
       start = Date.now();
       await d.tap("#dlgOk");
-      await until(d, () => document.getElementById("Label4").textContent.includes("Klar"));
+      await d.until(() => document.getElementById("Label4").textContent.includes("Klar"));
       await d.run(nextFrame);
       figures.crypt.push(Date.now() - start);
     } finally {

@@ -186,10 +186,14 @@ async function openWebKit(url, size) {
   return session;
 }
 
-// open(engine, url, { asPhone }): the page loaded, not yet necessarily ready.
-const open = (engine, url, { asPhone = false } = {}) => {
+// open(engine, url, { asPhone }): the page loaded, not yet necessarily
+// ready; until(fn) waits for fn to hold in the page, ready() for the core.
+const open = async (engine, url, { asPhone = false } = {}) => {
   const size = asPhone ? phone : desktop;
-  return engine === "webkit" ? openWebKit(url, size) : openPuppeteer(engine, url, size);
+  const session = await (engine === "webkit" ? openWebKit(url, size) : openPuppeteer(engine, url, size));
+  session.until = async (fn) => { while (!await session.run(fn)) await new Promise((resolve) => setTimeout(resolve, 10)); };
+  session.ready = () => session.until(() => document.documentElement.dataset.state === "ready");
+  return session;
 };
 
 module.exports = { engines, open, phone };

@@ -6,108 +6,77 @@
 // it, and a lone CR meeting a lone LF makes one line end, the caret before it.
 const assert = require("node:assert/strict");
 
-const pieces = ["a", "b", "å", "Ö", "€", " ", "\r", "\n", "\r\n"];
+const pieces = ["a", "å", "Ö", "€", " ", "\r", "\n", "\r\n"];
 const shownLength = (exact) => exact.replace(/\r\n/g, "\n").length;
+const inPair = (text, at) => at > 0 && text.startsWith("\r\n", at - 1);
 
-class Model {
-  constructor(text) {
-    Object.assign(this, { text, from: 0, to: 0, back: [], ahead: [], typedTo: -1 });
-  }
-  state() { return { text: this.text, from: this.from, to: this.to }; }
-  replace(inserted, { from = this.from, to = this.to, typing = false } = {}) {
-    if (!(typing && from === to && from === this.typedTo)) this.back.push({ before: this.state() });
-    this.ahead = [];
-    this.text = this.text.slice(0, from) + inserted + this.text.slice(to);
-    let caret = from + inserted.length;
-    if (this.text[caret - 1] === "\r" && this.text[caret] === "\n") --caret;
-    this.from = this.to = caret;
-    this.typedTo = typing ? caret : -1;
-    this.back.at(-1).after = this.state();
-  }
-  erase(forward) {
-    if (this.from !== this.to) return this.replace("");
-    const { text, from } = this;
+function model(text) {
+  const m = { text, from: 0, to: text.length, back: [], ahead: [], typedTo: -1 };
+  const state = () => ({ text: m.text, from: m.from, to: m.to });
+  m.replace = (inserted, { from = m.from, to = m.to, typing = false } = {}) => {
+    if (!(typing && from === to && from === m.typedTo)) m.back.push({ before: state() });
+    m.ahead = [];
+    m.text = m.text.slice(0, from) + inserted + m.text.slice(to);
+    const caret = from + inserted.length;
+    m.from = m.to = inPair(m.text, caret) ? caret - 1 : caret;
+    m.typedTo = typing ? m.from : -1;
+    m.back.at(-1).after = state();
+  };
+  m.erase = (forward) => {
+    const { text, from, to } = m;
     const width = (forward ? text.startsWith("\r\n", from) : text.endsWith("\r\n", from)) ? 2 : 1;
-    if (forward ? from < text.length : from > 0) this.replace("", forward ? { to: from + width } : { from: from - width });
-  }
-  undo() {
-    if (!this.back.length) return;
-    this.ahead.push(this.back.pop());
-    Object.assign(this, this.ahead.at(-1).before, { typedTo: -1 });
-  }
-  redo() {
-    if (!this.ahead.length) return;
-    this.back.push(this.ahead.pop());
-    Object.assign(this, this.back.at(-1).after, { typedTo: -1 });
-  }
+    if (from !== to) m.replace("");
+    else if (forward ? from < text.length : from > 0) m.replace("", forward ? { to: from + width } : { from: from - width });
+  };
+  m.travel = (back) => {
+    const [source, target] = back ? [m.back, m.ahead] : [m.ahead, m.back];
+    if (!source.length) return false;
+    target.push(source.pop());
+    return Object.assign(m, target.at(-1)[back ? "before" : "after"], { typedTo: -1 });
+  };
+  return m;
 }
 
-// mulberry32: the same steps for the same seed in every engine.
-const generator = (seed) => () => {
-  seed = (seed + 0x6d2b79f5) | 0;
-  let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
-  t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
-  return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-};
-
-async function randomEdits(d, { seed, steps, pasteAll, copyAll, select, drop }) {
-  const random = generator(seed);
+// perform runs one step as the edit cases write it; select places the selection.
+async function randomEdits(d, { seed, steps, pasteAll, copyAll, select, perform }) {
+  const random = () => (seed = (Math.imul(seed, 1664525) + 1013904223) >>> 0) / 2 ** 32;
   const pick = (list) => list[Math.floor(random() * list.length)];
-  const someText = (lineEnds) => Array.from({ length: 1 + Math.floor(random() * 4) },
-    () => pick(lineEnds ? pieces : pieces.slice(0, 6))).join("");
+  const someText = (lineEnds) => Array.from({ length: 1 + Math.floor(random() * 4) }, () => pick(pieces.slice(0, lineEnds ? 8 : 5))).join("");
   // A place in the text that is not inside a CR LF.
-  const place = (text) => {
-    const at = Math.floor(random() * (text.length + 1));
-    return text[at - 1] === "\r" && text[at] === "\n" ? at - 1 : at;
-  };
-  // The paste that starts the run is its first step; what came before is left
-  // alone, and undo pressed only while the run has a step to take back.
-  const model = new Model(await copyAll());
-  Object.assign(model, { from: 0, to: model.text.length });
-  const start = "ab\r\ncd\ref\ngh";
-  await pasteAll(start);
-  model.replace(start);
+  const place = (text, at = Math.floor(random() * (text.length + 1))) => (inPair(text, at) ? at - 1 : at);
+  const selectAsModel = (m) => select(shownLength(m.text.slice(0, m.from)), shownLength(m.text.slice(0, m.to)));
+  // The paste that starts the run is its first step, and undo is pressed only
+  // while the run has a step to take back (the page keeps older ones).
+  const m = model(await copyAll());
+  await pasteAll("ab\r\ncd\ref\ngh");
+  m.replace("ab\r\ncd\ref\ngh");
   let clipboard = "";
   const actions = {
-    select: async () => {
-      const [a, b] = [place(model.text), place(model.text)].sort((x, y) => x - y);
-      Object.assign(model, { from: a, to: b });
-      await select(shownLength(model.text.slice(0, a)), shownLength(model.text.slice(0, b)));
-    },
-    type: async () => { const text = someText(false); await d.type(text); model.replace(text, { typing: true }); },
-    enter: async () => { await d.keys("Enter"); model.replace("\r\n"); },
-    backspace: async () => { await d.keys("Backspace"); model.erase(false); },
-    delete: async () => { await d.keys("Delete"); model.erase(true); },
+    select: () => { [m.from, m.to] = [place(m.text), place(m.text)].sort((x, y) => x - y); return selectAsModel(m); },
+    type: () => { const text = someText(false); m.replace(text, { typing: true }); return perform(`type:${text}`); },
+    enter: () => { m.replace("\r\n"); return perform("Enter"); },
+    backspace: () => { m.erase(false); return perform("Backspace"); },
+    delete: () => { m.erase(true); return perform("Delete"); },
     cut: async () => {
-      if (model.from === model.to) return;
-      clipboard = model.text.slice(model.from, model.to);
-      assert.equal(await d.clipboard.cut(), clipboard);
-      model.replace("");
+      if (m.from === m.to) return;
+      clipboard = m.text.slice(m.from, m.to);
+      m.replace("");
+      assert.equal(await perform("cut"), clipboard);
     },
-    paste: async () => {
-      const text = random() < 0.5 && clipboard ? clipboard : someText(true);
-      await d.clipboard.paste(text);
-      model.replace(text);
-    },
-    drop: async () => { const text = someText(true); await drop(text); model.replace(text, { to: model.from }); },
-    undo: async () => {
-      if (!model.back.length) return;
-      await d.keys("Control+z");
-      model.undo();
-    },
-    redo: async () => { await d.keys(pick(["Control+y", "Control+Shift+z"])); model.redo(); },
+    paste: () => { const text = random() < 0.5 && clipboard ? clipboard : someText(true); m.replace(text); return perform(`paste:${text}`); },
+    drop: () => { const text = someText(true); m.replace(text, { to: m.from }); return perform(`drop:${text}`); },
+    undo: () => m.travel(true) && perform("Control+z"),
+    redo: () => { m.travel(false); return perform(pick(["Control+y", "Control+Shift+z"])); },
   };
-  const weights = { select: 4, type: 4, enter: 2, backspace: 3, delete: 2, cut: 1, paste: 2, drop: 1, undo: 2, redo: 1 };
-  const deck = Object.entries(weights).flatMap(([name, weight]) => Array(weight).fill(name));
+  const deck = Object.entries({ select: 4, type: 4, enter: 2, backspace: 3, delete: 2, cut: 1, paste: 2, drop: 1, undo: 2, redo: 1 })
+    .flatMap(([name, weight]) => Array(weight).fill(name));
   const done = [];
   for (let step = 0; step < steps; ++step) {
-    const name = pick(deck);
-    await actions[name]();
-    done.push(name);
-    // Looking changes the selection: put it back where the model has it.
+    done.push(pick(deck));
+    await actions[done.at(-1)]();
     const seen = await copyAll();
-    await select(shownLength(model.text.slice(0, model.from)), shownLength(model.text.slice(0, model.to)));
-    assert.equal(seen, model.text, `seed ${seed}, step ${step}: ${done.slice(-8).join(", ")}`);
+    await selectAsModel(m);  // looking selected all: the selection goes back where the model has it
+    assert.equal(seen, m.text, `step ${step}: ${done.slice(-8).join(", ")}`);
   }
 }
 
