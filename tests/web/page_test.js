@@ -11,6 +11,7 @@ const { randomEdits } = require("./random_edits.js");
 
 const engine = process.env.VELMORA_ENGINE;
 const pageUrl = "file://" + path.resolve(process.env.VELMORA_PAGE);
+const warning = "Viktigt !!  Om du inte kommer ihåg\r\nLösenordet kan du aldrig Dekryptera ";
 let d;  // the engine with the page open
 before(async () => { d = await open(engine, pageUrl); await d.ready(); });
 after(() => d?.close());
@@ -56,7 +57,7 @@ async function run(password, { answer = "#dlgOk", enter = false } = {}) {
   await boxOpen();
   const shown = await d.run(() => [document.getElementById("dlgText").textContent, document.getElementById("dlgIcon").className]);
   await (answer === "Escape" ? d.keys("Escape") : d.tap(answer));
-  await d.until(() => !document.querySelector("dialog[open]") && !document.body.classList.contains("busy"));
+  await d.until(() => !document.querySelector("dialog[open], body.busy"));
   return shown;
 }
 
@@ -65,11 +66,9 @@ test("a selection of a mail gives velmora-crypt's bytes, and the whole result de
   await pasteAll(mail);
   const from = mail.indexOf("Mötet"), to = mail.indexOf("Hälsningar");
   await select(from - 1, to - 3);  // one CR LF before "Mötet", three before "Hälsningar"
-  assert.deepEqual(await run("  lösen ord 7 ", { enter: true }),
-    ["Viktigt !!  Om du inte kommer ihåg\r\nLösenordet kan du aldrig Dekryptera ", "critical"]);
+  assert.deepEqual(await run("  lösen ord 7 ", { enter: true }), [warning, "critical"]);
   assert.equal(await label4(), "Kryptering / Dekryptering  Klar  OK");
-  const encrypted = await copyAll();
-  assert.deepEqual(Buffer.from(encrypted), cli(mail.slice(from, to), "lösen ord 7"));
+  assert.deepEqual(Buffer.from(await copyAll()), cli(mail.slice(from, to), "lösen ord 7"));
   await select(0);  // nothing selected: all of it
   await run("lösen ord 7");
   assert.equal(await copyAll(), mail.slice(from, to));
@@ -85,8 +84,7 @@ const editCases = [
   { text: "a\rb", at: [1, 3], steps: ["type:xy", "Control+z", "Control+Shift+z"], exact: "axy" },
   { text: "ab\ncd", at: [3, 3], steps: ["Backspace", "menu:undo"], exact: "ab\ncd" },
   { text: "ab\rcd", at: [3, 3], steps: ["Backspace", "menu:undo", "menu:redo"], exact: "abcd" },
-  { text: "xy", at: [1, 1], steps: ["drop:a\rb\r\nc\nd"], exact: "xa\rb\r\nc\ndy" },
-  { text: "x\ry", at: [1, 2], steps: ["drop:\n"], exact: "x\n\ry" },
+  { text: "x\ry", at: [1, 1], steps: ["drop:a\rb\r\nc\nd"], exact: "xa\rb\r\nc\nd\ry" },
   { text: "a\rX\nb", at: [2, 3], steps: ["Backspace", "type:c"], exact: "ac\r\nb" },
 ];
 
@@ -106,7 +104,6 @@ test("random edits match a model of the exact text", async () => {
 });
 
 test("refusals, Avbryt and Escape: each message, and the text and its selection stay", async () => {
-  const warning = "Viktigt !!  Om du inte kommer ihåg\r\nLösenordet kan du aldrig Dekryptera ";
   const cases = [
     { text: "", password: "x", message: "Du måste markera text", icon: "information" },
     { text: "text", password: "   ", message: "Du har glömt lösenord", focus: "Text1" },
@@ -150,8 +147,7 @@ test("axe finds no violation at desktop size nor as a phone, the message box ope
     await d.inject(fs.readFileSync(require.resolve("axe-core/axe.min.js"), "utf8"));
     for (const where of ["", "box open, "]) {
       if (where) await pasteAll("").then(() => d.tap("#cmdKryDekry")).then(boxOpen);  // "Du måste markera text"
-      const violations = await d.run(() => axe.run(document).then((result) => result.violations.map((violation) =>
-        `${violation.id}: ${violation.nodes.map((node) => node.target.join(" ")).join(", ")}`)));
+      const violations = await d.run(() => axe.run(document).then((result) => result.violations.map(({ id, nodes }) => `${id}: ${nodes.map((node) => node.target).join(", ")}`)));
       found.push(...violations.map((violation) => `${asPhone ? "phone" : "desktop"}, ${where}${violation}`));
       if (where) await d.tap("#dlgOk");
     }
