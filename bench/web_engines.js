@@ -121,6 +121,7 @@ async function openPuppeteer(engine, url, size) {
     page, problems, requests,
     run: (fn, ...args) => page.evaluate(fn, ...args),
     inject: (source) => page.evaluate(source),
+    goto: (address) => page.goto(address),
     keys: async (chord) => {
       const names = chord.split("+");
       for (const name of names.slice(0, -1)) await page.keyboard.down(name);
@@ -167,6 +168,7 @@ async function openWebKit(url, size) {
     // The function's text with its arguments; a promise it returns is awaited.
     run: (fn, ...args) => driver.executeScript(`return (${fn}).apply(null, arguments)`, ...args),
     inject: (source) => driver.executeScript(source),
+    goto: (address) => driver.get(address),
     keys: async (chord) => {
       const names = chord.split("+").map((name) => seleniumKey(Key, name));
       let steps = actions();

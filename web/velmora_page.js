@@ -190,6 +190,7 @@
     replaceExact(0, exact.length, text);
     render(0, 0);
   };
+
   // Message boxes of the page's own: one button "OK", or "OK" and "Avbryt"
   // (Escape counts as Avbryt). Resolves to true for OK.
   const dialog = $("dlgMessage");
