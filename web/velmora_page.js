@@ -80,9 +80,20 @@
   // The page's own undo history: the browser's knows only the view, so it
   // would bring back a CR LF where a lone CR or LF had been. Each step holds
   // what it replaced and the selection before and after it; characters
-  // typed one after another in one place are one step.
+  // typed one after another in one place are one step. It keeps the last
+  // 500 steps, fewer where they hold more than 16 Mi characters together.
   const history = { back: [], ahead: [], typedTo: -1 };
-  const historyLimit = 500;
+  const historyLimit = { steps: 500, characters: 1 << 24 };
+  const forgetOldSteps = () => {
+    const weight = (step) => step.removed.length + step.inserted.length;
+    let total = history.back.reduce((sum, step) => sum + weight(step), 0);
+    while (history.back.length > 1 && (history.back.length > historyLimit.steps || total > historyLimit.characters)) {
+      total -= weight(history.back.shift());
+    }
+  };
+  // A piece of a long text as a string of its own: a slice would keep the
+  // whole text it was cut from alive for as long as the history holds it.
+  const detached = (piece) => (piece.length * 4 < exact.length ? Array.from(piece).join("") : piece);
 
   // Replaces exact[from, to) by inserted as one step of the history; before
   // is the selection undo brings back.
@@ -91,8 +102,8 @@
     if (typing && from === to && from === history.typedTo && last) {
       last.inserted += inserted;
     } else {
-      history.back.push({ at: from, removed: exact.slice(from, to), inserted, before });
-      if (history.back.length > historyLimit) history.back.shift();
+      history.back.push({ at: from, removed: detached(exact.slice(from, to)), inserted: detached(inserted), before });
+      forgetOldSteps();
     }
     history.ahead.length = 0;
     spliceExact(from, to, inserted);
