@@ -70,9 +70,20 @@
     to: exactIndexOf(area.selectionEnd),
   });
 
-  // Shows the exact text anew, the selection given in exact positions.
+  // Shows the exact text anew, the selection given in exact positions. A
+  // short text goes in through the editor while the box has the focus, so
+  // that the browser's own history holds a step and offers Undo in its
+  // menus (the page answers it); setting the value would empty that history.
   const render = (from, to) => {
-    area.value = viewOf(exact);
+    const view = viewOf(exact);
+    let typed = false;
+    if (document.activeElement === area && view.length <= 4096 && view.split("\n").length <= 64) {
+      area.select();
+      coming = { quiet: true };
+      typed = document.execCommand("insertText", false, view) && area.value === view;
+      coming = null;
+    }
+    if (!typed) area.value = view;
     shown = area.value;
     area.setSelectionRange(viewIndexOf(from), viewIndexOf(to));
   };

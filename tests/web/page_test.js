@@ -84,6 +84,7 @@ const editCases = [
   { text: "a\rb", at: [1, 3], steps: ["type:xy", "Control+z", "Control+Shift+z"], exact: "axy" },
   { text: "ab\ncd", at: [3, 3], steps: ["Backspace", "menu:undo"], exact: "ab\ncd" },
   { text: "ab\rcd", at: [3, 3], steps: ["Backspace", "menu:undo", "menu:redo"], exact: "abcd" },
+  { text: "x\ry", at: [1, 2], steps: ["paste:1\n2", "menu:undo"], exact: "x\ry" },
   { text: "x\ry", at: [1, 1], steps: ["drop:a\rb\r\nc\nd"], exact: "xa\rb\r\nc\nd\ry" },
   { text: "a\rX\nb", at: [2, 3], steps: ["Backspace", "type:c"], exact: "ac\r\nb" },
 ];
