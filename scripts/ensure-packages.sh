@@ -11,7 +11,7 @@ packages=(
   dbus at-spi2-core python3-pyatspi qt6-gtk-platformtheme
   openssl
   dpkg-dev lintian desktop-file-utils appstream bash-completion zsh
-  emscripten chromium
+  emscripten chromium firefox-esr webkit2gtk-driver openbox
 )
 
 missing=()

@@ -1,165 +1,180 @@
 "use strict";
-// velmora.html in Debian's chromium, driven as a user drives it; results are
-// compared byte for byte with velmora-crypt. VELMORA_PAGE and VELMORA_CRYPT
-// name the page and the program.
+// velmora.html driven as a user drives it, in the engine VELMORA_ENGINE names
+// (chromium, firefox or webkit); results are compared byte for byte with
+// velmora-crypt. VELMORA_PAGE and VELMORA_CRYPT name the page and the program.
 const { test, before, after } = require("node:test");
 const assert = require("node:assert/strict");
 const { spawnSync } = require("node:child_process");
-const fs = require("node:fs");
-const os = require("node:os");
-const path = require("node:path");
-const puppeteer = require("puppeteer-core");
+const fs = require("node:fs"), os = require("node:os"), path = require("node:path");
+const { open } = require("../../bench/web_engines.js");
+const { randomEdits } = require("./random_edits.js");
 
+const engine = process.env.VELMORA_ENGINE;
 const pageUrl = "file://" + path.resolve(process.env.VELMORA_PAGE);
-const done = "Kryptering / Dekryptering  Klar  OK";
-let browser, page;
-const requests = [], problems = [];  // problems: errors and refused connections, as the console shows them
-
-before(async () => {
-  browser = await puppeteer.launch({ executablePath: "/usr/bin/chromium", args: ["--no-sandbox", "--disable-gpu"] });
-  await browser.defaultBrowserContext().overridePermissions("file://", ["clipboard-read", "clipboard-write", "clipboard-sanitized-write"]);
-  page = await browser.newPage();
-  await page.setRequestInterception(true);
-  page.on("request", (request) => { requests.push(request.url()); request.continue(); });
-  page.on("console", (message) => { if (message.type() === "error") problems.push(message.text().slice(0, 200)); });
-  page.on("pageerror", (error) => problems.push(error.message));
-  await page.goto(pageUrl);
-  await page.waitForSelector("html[data-state=ready]");
-});
-after(() => browser?.close());
+const warning = "Viktigt !!  Om du inte kommer ihåg\r\nLösenordet kan du aldrig Dekryptera ";
+let d;  // the engine with the page open
+before(async () => { d = await open(engine, pageUrl); await d.ready(); });
+after(() => d?.close());
 
 // velmora-crypt's output for a text (UTF-8 in and out).
 function cli(text, password) {
-  const passwordFile = path.join(fs.mkdtempSync(path.join(os.tmpdir(), "velmora-page-")), "password");
-  fs.writeFileSync(passwordFile, password + "\n");
-  const run = spawnSync(process.env.VELMORA_CRYPT, ["--password-file", passwordFile], { input: Buffer.from(text) });
-  assert.equal(run.status, 0, run.stderr.toString());
-  return run.stdout;
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "velmora-page-")), file = path.join(folder, "password");
+  try {
+    fs.writeFileSync(file, password + "\n");
+    return spawnSync(process.env.VELMORA_CRYPT, ["--password-file", file], { input: text }).stdout;
+  } finally { fs.rmSync(folder, { recursive: true, force: true }); }
 }
 
-const viewOf = (exact) => exact.replace(/\r\n|\r|\n/g, "\n");
-// What Ctrl+V and Ctrl+C of the whole text give and take.
-const clipboardEvent = (type, text, all = true) => page.$eval("#txtClip", (area, type, text, all) => {
-  const data = new DataTransfer();
-  if (text !== null) data.setData("text/plain", text);
-  area.focus();
-  if (all) area.select();
-  area.dispatchEvent(new ClipboardEvent(type, { clipboardData: data, bubbles: true, cancelable: true }));
-  return data.getData("text/plain");
-}, type, text, all);
-const pasteAll = (text) => clipboardEvent("paste", text);
-const copyAll = () => clipboardEvent("copy", null);
-const selectExact = (exact, from, to) => page.$eval("#txtClip", (area, from, to) => {
-  area.focus();
-  area.setSelectionRange(from, to);
-}, viewOf(exact.slice(0, from)).length, viewOf(exact.slice(0, to)).length);
-const label4 = () => page.$eval("#Label4", (label) => label.textContent);
+// Selections are given in characters as the text area shows them: a CR LF is one.
+const select = (from, to = from) => d.run((from, to) => { const area = document.getElementById("txtClip"); area.focus(); area.setSelectionRange(from, to); }, from, to);
+const selectAll = () => d.run(() => document.getElementById("txtClip").select());
+const pasteAll = async (text) => { await selectAll(); await d.clipboard.paste(text); };
+const copyAll = async () => { await selectAll(); return d.clipboard.copy(); };
+const label4 = () => d.run(() => document.getElementById("Label4").textContent);
+const selected = () => d.run(() => [document.getElementById("txtClip").selectionStart, document.getElementById("txtClip").selectionEnd]);
+const boxOpen = () => d.until(() => Boolean(document.querySelector("dialog[open]")));
+
+// One step of a user's: "type:…", "paste:…", "cut", "drop:…" (a text dragged
+// from another program onto the caret), "menu:undo" or "menu:redo" (the
+// browser's menu, which reaches the page as the editor's own command), or keys.
+const perform = (step) => {
+  const [kind, text] = step.split(/:(.*)/s);
+  if (kind === "type") return d.type(text);
+  if (kind === "paste") return d.clipboard.paste(text);
+  if (kind === "cut") return d.clipboard.cut();
+  if (kind === "menu") return d.run((command) => document.execCommand(command), text);
+  if (kind !== "drop") return d.keys(step);
+  return d.run((text) => { const dataTransfer = new DataTransfer(); dataTransfer.setData("text/plain", text);
+    document.getElementById("txtClip").dispatchEvent(new DragEvent("drop", { dataTransfer, bubbles: true, cancelable: true })); }, text);
+};
 
 // Types the password, presses the button (or Enter), and answers the first
 // message with the button given; returns the message and its icon.
 async function run(password, { answer = "#dlgOk", enter = false } = {}) {
-  await page.$eval("#Text1", (box) => { box.value = ""; });
-  await page.type("#Text1", password);
-  if (enter) await page.keyboard.press("Enter"); else await page.click("#cmdKryDekry");
-  await page.waitForSelector("dialog[open]");
-  const shown = await page.$eval("dialog", (d) => [d.querySelector("#dlgText").textContent, d.querySelector("#dlgIcon").className]);
-  if (answer === "Escape") await page.keyboard.press("Escape"); else await page.click(answer);
-  await page.waitForFunction(() => !document.querySelector("dialog[open]") && !document.body.classList.contains("busy"));
+  await d.run(() => { document.getElementById("Text1").value = ""; document.getElementById("Text1").focus(); });
+  await d.type(password);
+  await (enter ? d.keys("Enter") : d.tap("#cmdKryDekry"));
+  await boxOpen();
+  const shown = await d.run(() => [document.getElementById("dlgText").textContent, document.getElementById("dlgIcon").className]);
+  await (answer === "Escape" ? d.keys("Escape") : d.tap(answer));
+  await d.until(() => !document.querySelector("dialog[open], body.busy"));
   return shown;
 }
 
-test("known answer through the page, Enter in the password box", async () => {
-  await pasteAll("Hej då!\r\n");
-  const [warning, icon] = await run("Hemligt7", { enter: true });
-  assert.equal(warning, "Viktigt !!  Om du inte kommer ihåg\r\nLösenordet kan du aldrig Dekryptera ");
-  assert.equal(icon, "critical");
-  assert.equal(await label4(), done);
-  assert.deepEqual([...await copyAll()].map((c) => c.charCodeAt(0)), [0x42, 0x27, 0x2c, 0xce, 0x17, 0x3a, 0xa5, 0x7b, 0xee]);
-});
-
 test("a selection of a mail gives velmora-crypt's bytes, and the whole result decrypts back", async () => {
   const mail = "Hej Åsa!\r\nMötet är\tflyttat.\nPris: 12 €\rÅÄÖ åäö ÆØ ü ÿ “citat” – ‰\r\n\r\nHälsningar\r\n";
-  const from = mail.indexOf("Mötet"), to = mail.indexOf("Hälsningar");
   await pasteAll(mail);
-  assert.equal(await copyAll(), mail);
-  await selectExact(mail, from, to);
-  await run("  lösen ord 7 ");
-  const encrypted = await copyAll();
-  assert.deepEqual(Buffer.from(encrypted), cli(mail.slice(from, to), "lösen ord 7"));
-  await selectExact(encrypted, 0, 0);  // nothing selected: all of it
+  const from = mail.indexOf("Mötet"), to = mail.indexOf("Hälsningar");
+  await select(from - 1, to - 3);  // one CR LF before "Mötet", three before "Hälsningar"
+  assert.deepEqual(await run("  lösen ord 7 ", { enter: true }), [warning, "critical"]);
+  assert.equal(await label4(), "Kryptering / Dekryptering  Klar  OK");
+  assert.deepEqual(Buffer.from(await copyAll()), cli(mail.slice(from, to), "lösen ord 7"));
+  await select(0);  // nothing selected: all of it
   await run("lösen ord 7");
   assert.equal(await copyAll(), mail.slice(from, to));
 });
 
-test("typing and cutting keep line ends exactly: Enter gives CR LF, a lone CR and LF brought together pair up", async () => {
-  await pasteAll("a\rX\nb");
-  await selectExact("a\rX\nb", 2, 3);
-  await page.keyboard.press("Backspace");
-  assert.deepEqual(await page.$eval("#txtClip", (area) => [area.value, area.selectionStart]), ["a\nb", 1]);
-  assert.equal(await copyAll(), "a\r\nb");
-  await selectExact("a\r\nb", 4, 4);
-  await page.keyboard.press("Enter");
-  await page.keyboard.type("c€ÅÄÖåäö");
-  assert.equal(await copyAll(), "a\r\nb\r\nc€ÅÄÖåäö");
-  await selectExact("a\r\nb\r\nc", 3, 4);
-  assert.equal(await clipboardEvent("cut", null, false), "b");
-  assert.deepEqual(await page.$eval("#txtClip", (area) => [area.value, area.selectionStart]), ["a\n\nc€ÅÄÖåäö", 2]);
-  assert.equal(await copyAll(), "a\r\n\r\nc€ÅÄÖåäö");
+// Each case: a text pasted, a selection in it, what the user does, the exact text after.
+const editCases = [
+  { text: "a\nb", at: [1, 1], steps: ["Enter"], exact: "a\r\n\nb" },
+  { text: "a\rb", at: [1, 1], steps: ["Enter"], exact: "a\r\n\rb" },
+  { text: "a\nb", at: [1, 2], steps: ["Enter"], exact: "a\r\nb" },
+  { text: "ab\rcd", at: [2, 2], steps: ["Delete", "Control+z"], exact: "ab\rcd" },
+  { text: "ab\ncd", at: [3, 3], steps: ["Backspace", "Control+z", "Control+y", "Control+z"], exact: "ab\ncd" },
+  { text: "a\rb", at: [1, 3], steps: ["type:xy", "Control+z", "Control+Shift+z"], exact: "axy" },
+  { text: "ab\ncd", at: [3, 3], steps: ["Backspace", "menu:undo"], exact: "ab\ncd" },
+  { text: "ab\rcd", at: [3, 3], steps: ["Backspace", "menu:undo", "menu:redo"], exact: "abcd" },
+  { text: "x\ry", at: [1, 2], steps: ["paste:1\n2", "menu:undo"], exact: "x\ry" },
+  { text: "x\ry", at: [1, 1], steps: ["drop:a\rb\r\nc\nd"], exact: "xa\rb\r\nc\nd\ry" },
+  { text: "a\rX\nb", at: [2, 3], steps: ["Backspace", "type:c"], exact: "ac\r\nb" },
+];
+
+test("edits, undo, redo and drops keep every line end exactly (CR LF, lone CR, lone LF)", async () => {
+  const seen = [];
+  for (const { text, at, steps } of editCases) {
+    await pasteAll(text);
+    await select(...at);
+    for (const step of steps) await perform(step);
+    seen.push({ steps, exact: await copyAll() });
+  }
+  assert.deepEqual(seen, editCases.map(({ steps, exact }) => ({ steps, exact })));
 });
 
-test("refusals: each message, and nothing changes", async () => {
+test("random edits match a model of the exact text", async () => {
+  await randomEdits(d, { seed: Number(process.env.VELMORA_SEED ?? 20), steps: 300, pasteAll, copyAll, select, perform });
+});
+
+test("refusals, Avbryt and Escape: each message, and the text and its selection stay", async () => {
   const cases = [
     { text: "", password: "x", message: "Du måste markera text", icon: "information" },
-    { text: "text", password: "   ", message: "Du har glömt lösenord", icon: "critical", focus: "Text1" },
-    { text: "ab\r\ncd😀e", from: 5, password: "x", icon: "critical",
+    { text: "text", password: "   ", message: "Du har glömt lösenord", focus: "Text1" },
+    { text: "ab\r\ncd😀e", at: [4, 8], password: "x",
       message: "Texten innehåller tecknet U+1F600 på rad 2, kolumn 3, som inte finns i teckentabellen Windows-1252 och inte kan krypteras." },
-    { text: "a\0b", password: "x", icon: "critical",
-      message: "Texten innehåller nolltecknet U+0000 på rad 1, kolumn 2, som inte kan krypteras." },
-    { text: "abc", password: " p€Ω", icon: "critical",
-      message: "Lösenordet innehåller tecknet U+03A9 på rad 1, kolumn 4, som inte finns i teckentabellen Windows-1252." },
+    { text: "x\r\nyz", at: [2, 3], password: "pw", message: warning, answer: "#dlgCancel" },
+    { text: "x\ryz", at: [1, 3], password: "pw", message: warning, answer: "Escape" },
   ];
-  for (const { text, from = 0, password, message, icon, focus } of cases) {
+  for (const { text, at = [0, 0], password, message, icon = "critical", focus, answer } of cases) {
     await pasteAll(text);
-    await selectExact(text, from, from ? text.length : 0);  // placed in the whole text
-    await page.$eval("#Label4", (label) => { label.textContent = "före"; });
-    assert.deepEqual(await run(password), [message, icon], text);
+    await select(...at);  // placed in the whole text
+    await d.run(() => { document.getElementById("Label4").textContent = "före"; });  // a status no refusal may clear
+    assert.deepEqual(await run(password, { answer }), [message, icon], text);
     assert.equal(await label4(), "före");
-    if (focus) assert.equal(await page.evaluate(() => document.activeElement.id), focus);
+    if (focus) assert.equal(await d.run(() => document.activeElement.id), focus);
+    else assert.deepEqual(await selected(), at);
     assert.equal(await copyAll(), text);
   }
 });
 
-test("Avbryt and Escape at the warning leave the text and its selection alone", async () => {
-  for (const answer of ["#dlgCancel", "Escape"]) {
-    await pasteAll("x\r\nyz");
-    await selectExact("x\r\nyz", 3, 4);
-    await run("pw", { answer });
-    assert.deepEqual(await page.$eval("#txtClip", (a) => [a.value, a.selectionStart, a.selectionEnd]), ["x\nyz", 2, 3]);
-    assert.equal(await copyAll(), "x\r\nyz");
-  }
-});
-
-test("Klistra In replaces the text by the clipboard's, Kopiera copies the selection or else all, both exactly", async () => {
-  const exact = "ett\rtvå\ntre\r\n";
-  await page.evaluate((text) => navigator.clipboard.writeText(text), exact);
-  await pasteAll("bort");
-  await page.click("#SSCommand3");
-  await page.waitForFunction((view) => document.getElementById("txtClip").value === view, {}, viewOf(exact));
-  assert.equal(await copyAll(), exact);
-  for (const [from, to, expected] of [[4, 9, "två\nt"], [0, 0, exact]]) {
-    await selectExact(exact, from, to);
-    await page.$eval("#Label4", (label, text) => { label.textContent = text; }, done);
-    await page.click("#SSCommand1");
-    await page.waitForFunction(() => document.getElementById("Label4").textContent === "");
-    assert.equal(await page.evaluate(() => navigator.clipboard.readText()), expected);
-  }
-});
-
 test("nothing leaves the page, nor tries to", async () => {
-  assert.deepEqual(problems, []);
-  const policy = await page.$eval("meta[http-equiv=Content-Security-Policy]", (meta) => meta.content);
-  assert.match(policy, /connect-src 'none'/);
-  assert.match(policy, /default-src 'none'/);
-  assert.equal(await page.evaluate(() => fetch("http://127.0.0.1:9/").then(() => "sent", () => "refused")), "refused");
-  assert.deepEqual(requests, [pageUrl]);
+  assert.deepEqual(d.problems, []);
+  const policy = await d.run(() => document.querySelector("meta[http-equiv=Content-Security-Policy]").content);
+  assert.match(policy, /default-src 'none'.*connect-src 'none'/);
+  assert.equal(await d.run(() => fetch("http://127.0.0.1:9/").then(() => "sent", () => "refused")), "refused");
+  // Chromium alone reports the page itself; data: URLs (Firefox asks for a font
+  // of its own so) never leave the machine.
+  assert.deepEqual(d.requests.filter((url) => !url.startsWith("data:")), engine === "chromium" ? [pageUrl] : []);
+});
+
+// Controls lower than a finger's 44 px, among those shown.
+const lowControls = () => d.run(() => [...document.querySelectorAll("button, input, summary, textarea")]
+  .filter((control) => control.getClientRects().length && control.getBoundingClientRect().height < 44)
+  .map((control) => control.id || control.textContent));
+
+test("axe finds no violation at desktop size nor as a phone, the message box open or closed", async () => {
+  const found = [];
+  for (const asPhone of [false, true]) {
+    await d.resize(asPhone);
+    await d.ready();  // a browser may load the page anew as a phone
+    await d.inject(fs.readFileSync(require.resolve("axe-core/axe.min.js"), "utf8"));
+    for (const where of ["", "box open, "]) {
+      if (where) await pasteAll("").then(() => d.tap("#cmdKryDekry")).then(boxOpen);  // "Du måste markera text"
+      const violations = await d.run(() => axe.run(document).then((result) => result.violations.map(({ id, nodes }) => `${id}: ${nodes.map((node) => node.target).join(", ")}`)));
+      found.push(...violations.map((violation) => `${asPhone ? "phone" : "desktop"}, ${where}${violation}`));
+      if (where) await d.tap("#dlgOk");
+    }
+  }
+  assert.deepEqual(found, []);
+});
+
+test("as a phone: every control 44 px high, Lösenord beside its field, the whole job done by taps", async () => {
+  await d.resize(true);
+  await d.ready();
+  const [label, field] = await d.run(() => ["label[for=Text1]", "#Text1"].map((s) => document.querySelector(s).getBoundingClientRect().toJSON()));
+  assert.ok(label.right <= field.left && label.top < field.bottom && field.top < label.bottom, "Lösenord on its field's line, before it");
+  const mail = "Hej!\r\nVi ses på fredag.\n";
+  // WebKit asks the user to confirm a script's reading of the clipboard, in a
+  // menu of its own: there the text comes as from the text area's own menu.
+  await (engine === "webkit" ? pasteAll(mail) : d.run((text) => navigator.clipboard.writeText(text), mail).then(() => d.tap("#SSCommand3")));
+  await d.run(() => { document.getElementById("Text1").value = ""; });  // as left by the tests before
+  await d.tap("#Text1");
+  await d.type("Hemligt7");
+  await d.tap("#cmdKryDekry");
+  await boxOpen();
+  const low = await lowControls();
+  await d.tap("#dlgOk");
+  await d.until(() => document.getElementById("Label4").textContent !== "");
+  assert.deepEqual([...low, ...await lowControls()], []);
+  await d.tap("#SSCommand1");
+  const copied = engine === "webkit" ? await copyAll() : await d.run(() => navigator.clipboard.readText());
+  assert.deepEqual(Buffer.from(copied), cli(mail, "Hemligt7"));
 });
