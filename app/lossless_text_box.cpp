@@ -1,6 +1,7 @@
 #include "app/lossless_text_box.h"
 
 #include "app/clipboard_keys.h"
+#include "app/document_form.h"
 #include "app/unbreakable_run.h"
 
 #include <QInputMethodEvent>
@@ -16,39 +17,6 @@
 #include <algorithm>
 #include <array>
 
-// How the exact text is kept in the document.
-//
-// QTextDocument turns CR, LF, CRLF, U+2029, U+FDD0 and U+FDD1 into block
-// separators when text is inserted; every other 16-bit unit (NUL and lone
-// surrogates included) is stored as it is. So the document holds a stand-in
-// form of the exact text, converted one to one in both directions:
-//
-//   exact text            document
-//   CR LF                 U+2029, the block separator (what Enter inserts)
-//   LF alone              U+2028, shown as a line break
-//   CR alone              U+E00D
-//   U+2028                U+E01B U+FE00
-//   U+2029                U+E01B U+FE01
-//   U+E00D                U+E01B U+FE02
-//   U+E01B                U+E01B U+FE03
-//   U+FDD0                U+E01B U+FE04
-//   U+FDD1                U+E01B U+FE05
-//   anything else         itself
-//
-// U+E01B (private use) escapes the characters that would collide with a
-// stand-in or that the document cannot hold. The escaped character is named
-// by a variation selector: it takes no room on screen, and the pair is one
-// grapheme cluster, so the caret, mouse, word moves, line wrapping and Delete
-// never split it. Backspace, which Qt lets take a cluster apart, is handled
-// here. An escape not followed by one of the six selectors (it cannot arise
-// from this class, only from foreign edits of the document) reads as itself.
-//
-// Positions: a CRLF pair is one document position, so an exact position
-// between its CR and LF does not exist; a document position between an
-// escape and its selector does not exist either. Both are moved to the start
-// of their pair, except the end of a selection given by SelLength, which is
-// moved past the CRLF so that the selection covers what was asked for.
-//
 // Wrapping. Qt's word wrap searches from the start of each screen line to the
 // next place it may break, so a word longer than a line is searched to its
 // end once per screen line it fills: a paragraph that is one huge word (a
@@ -62,13 +30,6 @@
 
 namespace {
 
-constexpr char16_t kCrLf = 0x2029;  // QChar::ParagraphSeparator
-constexpr char16_t kLf = 0x2028;    // QChar::LineSeparator
-constexpr char16_t kCr = 0xE00D;
-constexpr char16_t kEscape = 0xE01B;
-constexpr char16_t kFirstSelector = 0xFE00;
-constexpr std::array<char16_t, 6> kEscaped = {0x2028, 0x2029, 0xE00D, 0xE01B, 0xFDD0, 0xFDD1};
-
 // Far longer than any word or ordinary link; word wrap of runs up to this
 // length costs at most about twice the layout of the same text in short words.
 constexpr qsizetype kLongestWrappedWord = 1024;
@@ -79,73 +40,6 @@ bool hasUnwrappableRun(QStringView stored) {
 
 bool blockHasUnwrappableRun(const QTextBlock& block) {
     return block.length() > kLongestWrappedWord + 1 && hasUnwrappableRun(block.text());
-}
-
-bool isSelector(char16_t c) {
-    return c >= kFirstSelector && c < kFirstSelector + kEscaped.size();
-}
-
-// The selector that names c, or 0 when c needs no escape.
-char16_t selectorFor(char16_t c) {
-    const auto found = std::find(kEscaped.begin(), kEscaped.end(), c);
-    if (found == kEscaped.end()) return 0;
-    return static_cast<char16_t>(kFirstSelector + (found - kEscaped.begin()));
-}
-
-// True for the units whose stored form differs from themselves. Everything
-// below U+2028 except CR and LF is stored unchanged: the common case.
-bool storedAsOther(char16_t c) {
-    if (c < kLf) return c == u'\r' || c == u'\n';
-    return selectorFor(c) != 0;
-}
-
-bool anyStoredAsOther(const QString& s) {
-    return std::any_of(s.cbegin(), s.cend(), [](QChar c) { return storedAsOther(c.unicode()); });
-}
-
-bool isPairAt(const QChar* stored, qsizetype i, qsizetype n) {
-    return stored[i].unicode() == kEscape && i + 1 < n && isSelector(stored[i + 1].unicode());
-}
-
-// Number of exact characters that a stored span stands for. The span must
-// start and end outside escape pairs.
-qsizetype exactLengthOf(const QString& stored) {
-    const QChar* s = stored.constData();
-    const qsizetype n = stored.size();
-    qsizetype length = n;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = s[i].unicode();
-        if (c < kLf) continue;
-        if (c == kCrLf) {
-            ++length;
-        } else if (isPairAt(s, i, n)) {
-            --length;
-            ++i;
-        }
-    }
-    return length;
-}
-
-// The document position reached by walking `count` exact characters forward
-// from document position `from`, stopping at the end. A count that ends
-// between the CR and LF of a pair stops before the pair, or after it when
-// roundUp is set.
-qsizetype walkExact(const QString& stored, qsizetype from, qsizetype count, bool roundUp) {
-    const QChar* s = stored.constData();
-    const qsizetype n = stored.size();
-    qsizetype i = from;
-    while (count > 0 && i < n) {
-        const char16_t c = s[i].unicode();
-        if (c == kCrLf) {
-            if (count == 1) return roundUp ? i + 1 : i;
-            count -= 2;
-            ++i;
-        } else {
-            --count;
-            i += isPairAt(s, i, n) ? 2 : 1;
-        }
-    }
-    return i;
 }
 
 bool isBackspace(const QKeyEvent* e) {
@@ -174,67 +68,6 @@ LosslessTextBox::LosslessTextBox(QWidget* parent) : QPlainTextEdit(parent) {
     // Emitted before the document lays the change out.
     connect(document(), &QTextDocument::contentsChange, this,
             [this](int from, int, int added) { adaptWrapModeToChange(from, added); });
-}
-
-QString LosslessTextBox::toDocumentForm(const QString& exact) {
-    const QChar* in = exact.constData();
-    const qsizetype n = exact.size();
-    qsizetype escapes = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = in[i].unicode();
-        if (c >= kLf && selectorFor(c) != 0) ++escapes;
-    }
-    QString stored(n + escapes, Qt::Uninitialized);
-    QChar* out = stored.data();
-    QChar* o = out;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = in[i].unicode();
-        if (!storedAsOther(c)) {
-            *o++ = QChar(c);
-        } else if (c == u'\r') {
-            if (i + 1 < n && in[i + 1].unicode() == u'\n') {
-                *o++ = QChar(kCrLf);
-                ++i;
-            } else {
-                *o++ = QChar(kCr);
-            }
-        } else if (c == u'\n') {
-            *o++ = QChar(kLf);
-        } else {
-            *o++ = QChar(kEscape);
-            *o++ = QChar(selectorFor(c));
-        }
-    }
-    stored.truncate(o - out);
-    return stored;
-}
-
-QString LosslessTextBox::fromDocumentForm(const QString& stored) {
-    const QChar* in = stored.constData();
-    const qsizetype n = stored.size();
-    QString exact(exactLengthOf(stored), Qt::Uninitialized);
-    QChar* out = exact.data();
-    QChar* o = out;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = in[i].unicode();
-        if (c < kLf) {
-            *o++ = QChar(c);
-        } else if (c == kCrLf) {
-            *o++ = QChar(u'\r');
-            *o++ = QChar(u'\n');
-        } else if (c == kLf) {
-            *o++ = QChar(u'\n');
-        } else if (c == kCr) {
-            *o++ = QChar(u'\r');
-        } else if (isPairAt(in, i, n)) {
-            *o++ = QChar(kEscaped[in[i + 1].unicode() - kFirstSelector]);
-            ++i;
-        } else {
-            *o++ = QChar(c);
-        }
-    }
-    exact.truncate(o - out);
-    return exact;
 }
 
 QString LosslessTextBox::text() const {
@@ -330,8 +163,8 @@ void LosslessTextBox::keyPressEvent(QKeyEvent* e) {
         QTextCursor cursor = textCursor();
         const int pos = cursor.position();
         const QTextDocument* doc = document();
-        if (!cursor.hasSelection() && pos >= 2 && isSelector(doc->characterAt(pos - 1).unicode()) &&
-            doc->characterAt(pos - 2).unicode() == kEscape) {
+        if (!cursor.hasSelection() && pos >= 2 &&
+            isEscapePair(doc->characterAt(pos - 2).unicode(), doc->characterAt(pos - 1).unicode())) {
             cursor.setPosition(pos - 2, QTextCursor::KeepAnchor);
             cursor.removeSelectedText();
             setTextCursor(cursor);
@@ -387,8 +220,7 @@ void LosslessTextBox::insertFromMimeData(const QMimeData* source) {
 // The document position, moved off the middle of an escape pair.
 int LosslessTextBox::outsidePair(int docPos) const {
     const QTextDocument* doc = document();
-    if (docPos > 0 && doc->characterAt(docPos - 1).unicode() == kEscape &&
-        isSelector(doc->characterAt(docPos).unicode()))
+    if (docPos > 0 && isEscapePair(doc->characterAt(docPos - 1).unicode(), doc->characterAt(docPos).unicode()))
         return docPos - 1;
     return docPos;
 }

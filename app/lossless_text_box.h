@@ -35,11 +35,6 @@ public:
     int selLength() const;
     void setSelLength(int length);
 
-    // The document holds a stand-in form of the exact text (see the .cpp):
-    // these two convert between them. Exposed for tests and benchmarks.
-    static QString toDocumentForm(const QString& exact);
-    static QString fromDocumentForm(const QString& stored);
-
 protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
