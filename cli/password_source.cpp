@@ -3,6 +3,7 @@
 #include "cipher/blanks.h"
 #include "cipher/cp1252.h"
 #include "cipher/text_cipher.h"
+#include "cli/signal_handlers.h"
 #include "cli/utf8.h"
 #include "secrets/wipe.h"
 #include "secrets/wiping_allocator.h"
@@ -156,16 +157,9 @@ std::variant<std::string, Failure> readPasswordFromTerminal(std::string_view pro
         for (const int s : kWatchedSignals) sigaddset(&watched, s);
         ::sigprocmask(SIG_BLOCK, &watched, &unblocked);
 
-        std::array<struct sigaction, kWatchedSignals.size()> previous{};
-        struct sigaction catcher {};
-        catcher.sa_handler = noteSignal;
-        sigemptyset(&catcher.sa_mask);
-        catcher.sa_flags = 0;
-        for (std::size_t i = 0; i < kWatchedSignals.size(); ++i) {
-            ::sigaction(kWatchedSignals[i], &catcher, &previous[i]);
-            // A signal the program was told to ignore stays ignored.
-            if (previous[i].sa_handler == SIG_IGN) ::sigaction(kWatchedSignals[i], &previous[i], nullptr);
-        }
+        sigset_t none;
+        sigemptyset(&none);
+        SignalHandlersUnlessIgnored noting(watched, noteSignal, none);
 
         termios saved{};
         const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
@@ -181,7 +175,7 @@ std::variant<std::string, Failure> readPasswordFromTerminal(std::string_view pro
             ::tcsetattr(tty, TCSAFLUSH, &saved);
             ignored = ::write(tty, "\n", 1);
         }
-        for (std::size_t i = 0; i < kWatchedSignals.size(); ++i) ::sigaction(kWatchedSignals[i], &previous[i], nullptr);
+        noting.restore();
         ::sigprocmask(SIG_SETMASK, &unblocked, nullptr);
 
         // Now that the terminal is as it was, let each signal have its usual effect.

@@ -1,8 +1,12 @@
 #include "cli/terminating_signals.h"
 
+#include "cli/signal_handlers.h"
+
 #include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
+
+#include <optional>
 
 namespace velmora::cli {
 
@@ -18,7 +22,7 @@ bool endsTheProgram(int signal) {
 
 volatile int gGuardedDirectory = -1;
 const char* volatile gGuardedName = nullptr;
-struct sigaction gPreviousActions[NSIG];
+std::optional<SignalHandlersUnlessIgnored> gGuard;
 
 extern "C" void removeNameAndDie(int signal) {
     if (const char* name = gGuardedName) ::unlinkat(gGuardedDirectory, name, 0);
@@ -47,20 +51,13 @@ TerminatingSignalsHeld::~TerminatingSignalsHeld() { ::pthread_sigmask(SIG_SETMAS
 void guardName(int directory, const char* name) {
     gGuardedDirectory = directory;
     gGuardedName = name;
-    struct sigaction action {};
-    action.sa_handler = removeNameAndDie;
-    action.sa_mask = terminatingSignals();
-    for (int s = 1; s < NSIG; ++s) {
-        if (!endsTheProgram(s) || ::sigaction(s, nullptr, &gPreviousActions[s]) != 0) continue;
-        if (gPreviousActions[s].sa_handler != SIG_IGN) ::sigaction(s, &action, nullptr);
-    }
+    const sigset_t terminating = terminatingSignals();
+    gGuard.emplace(terminating, removeNameAndDie, terminating);
 }
 
 void releaseName() {
     if (gGuardedName == nullptr) return;
-    for (int s = 1; s < NSIG; ++s) {
-        if (endsTheProgram(s) && gPreviousActions[s].sa_handler != SIG_IGN) ::sigaction(s, &gPreviousActions[s], nullptr);
-    }
+    gGuard.reset();
     gGuardedName = nullptr;
 }
 
