@@ -6,6 +6,7 @@
 #include "cli/output_target.h"
 #include "cli/password_source.h"
 #include "cli/standard_descriptors.h"
+#include "cli/unique_fd.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -37,21 +38,6 @@ int print(const std::string& text) {
     return 0;
 }
 
-// Closes a descriptor this program opened when it goes out of scope.
-class OwnedFd {
-public:
-    explicit OwnedFd(int fd) : fd_(fd) {}
-    OwnedFd(const OwnedFd&) = delete;
-    OwnedFd& operator=(const OwnedFd&) = delete;
-    ~OwnedFd() {
-        if (fd_ > STDERR_FILENO) ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // Writing into the file being read while some of it is still unread (as cat
 // checks): appended output would be read again without end, overwritten input
 // lost. A replaced file is a new one, never this.
@@ -73,7 +59,7 @@ std::string passwordSource(const Arguments& arguments) {
 std::variant<std::string, Failure> readPasswordLine(const Arguments& arguments) {
     switch (arguments.passwordFrom) {
     case Arguments::PasswordFrom::File: {
-        const OwnedFd file(::open(arguments.passwordFile.c_str(), O_RDONLY | O_CLOEXEC));
+        const UniqueFd file(::open(arguments.passwordFile.c_str(), O_RDONLY | O_CLOEXEC));
         if (file.get() < 0) return ioFailure("Kan inte öppna lösenordsfilen '" + arguments.passwordFile + "'", errno);
         return readFirstLine(file.get(), passwordSource(arguments));
     }
@@ -100,12 +86,13 @@ int runVelmoraCrypt(std::span<const std::string_view> args) {
     occupyClosedStandardDescriptors();
 
     // The files first: a missing or unwritable one is reported before anyone is asked for a password.
-    const OwnedFd input(arguments.input ? ::open(arguments.input->c_str(), O_RDONLY | O_CLOEXEC) : STDIN_FILENO);
-    if (input.get() < 0) return report(ioFailure("Kan inte öppna '" + *arguments.input + "'", errno));
+    const UniqueFd inputFile(arguments.input ? ::open(arguments.input->c_str(), O_RDONLY | O_CLOEXEC) : -1);
+    const int input = arguments.input ? inputFile.get() : STDIN_FILENO;
+    if (input < 0) return report(ioFailure("Kan inte öppna '" + *arguments.input + "'", errno));
     auto opened = OutputTarget::open(arguments.output);
     if (const auto* failure = std::get_if<Failure>(&opened)) return report(*failure);
     OutputTarget& output = *std::get<std::unique_ptr<OutputTarget>>(opened);
-    if (writesIntoUnreadInput(input.get(), output.fd())) {
+    if (writesIntoUnreadInput(input, output.fd())) {
         const std::string name = arguments.input ? "'" + *arguments.input + "'" : "standard in";
         return report({ExitStatus::IoFailure, "Indata " + name + " är samma fil som utdata: den skulle skrivas över "
                                               "eller växa utan slut. Ersätt filen med -o FIL FIL."});
@@ -118,7 +105,7 @@ int runVelmoraCrypt(std::span<const std::string_view> args) {
     if (const auto* failure = std::get_if<Failure>(&codes)) return report(*failure);
     auto& password = std::get<std::vector<std::uint8_t>>(codes);
 
-    FdSource source(input.get());
+    FdSource source(input);
     FdSink sink(output.fd(), output.syncsOnCommit());
     StreamSettings settings;
     settings.raw = arguments.raw;
