@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -69,6 +69,7 @@ public:
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
         clipboard_ = atom(c_, "CLIPBOARD");
         property_ = atom(c_, "VELMORA_CLIPBOARD");
+        incremental_ = atom(c_, "INCR");
 
         const xcb_atom_t utf8 = atom(c_, "UTF8_STRING"), mimeUtf8 = atom(c_, "text/plain;charset=utf-8");
         const auto offered = targets();
@@ -102,7 +103,7 @@ private:
         }
         const auto first = takeProperty(c_, window_, property_);
         if (!first) return std::nullopt;
-        if (first->type != atom(c_, "INCR")) return bytesOf(first.get());
+        if (first->type != incremental_) return bytesOf(first.get());
 
         QByteArray whole;
         for (;;) {
@@ -122,7 +123,7 @@ private:
     xcb_connection_t* c_;
     std::chrono::milliseconds patience_;
     xcb_window_t window_ = XCB_WINDOW_NONE;
-    xcb_atom_t clipboard_ = XCB_ATOM_NONE, property_ = XCB_ATOM_NONE;
+    xcb_atom_t clipboard_ = XCB_ATOM_NONE, property_ = XCB_ATOM_NONE, incremental_ = XCB_ATOM_NONE;
 };
 
 } // namespace
