@@ -45,8 +45,8 @@ case $check in
         # run in a folder holding pw.txt and brev.txt.
         offered() {
             (set +eu && XDG_DATA_DIRS=$root/usr/share && source /usr/share/bash-completion/bash_completion &&
-                __load_completion velmora-crypt && read -ra spec <<<"$(complete -p velmora-crypt)" &&
-                COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) && "${spec[2]}" velmora-crypt "${@: -1}" "${@: -2:1}" &&
+                __load_completion velmora-crypt && read -ra registered <<<"$(complete -p velmora-crypt)" &&
+                COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) && "${registered[2]}" velmora-crypt "${@: -1}" "${@: -2:1}" &&
                 printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | xargs) || echo "(no completion)"
         }
         mkdir "$root/work" && cd "$root/work" && touch pw.txt brev.txt
