@@ -11,16 +11,17 @@
 #include "app/runtime_services.h"
 #include "cipher/text_cipher.h"
 #include "app/utf16_view.h"
+#include "resources/messages.h"
 #include "secrets/wipe.h"
 
 #include <QLabel>
 
 namespace {
 
-const QString kNoSelection = QStringLiteral("Du måste markera text");
-const QString kNoPassword = QStringLiteral("Du har glömt lösenord");
-const QString kWarning = QStringLiteral("Viktigt !!  Om du inte kommer ihåg\r\nLösenordet kan du aldrig Dekryptera ");
-const QString kDone = QStringLiteral("Kryptering / Dekryptering  Klar  OK");
+const QString kNoSelection = QString::fromUtf16(velmora::messages::noSelection);
+const QString kNoPassword = QString::fromUtf16(velmora::messages::noPassword);
+const QString kWarning = QString::fromUtf16(velmora::messages::warning);
+const QString kDone = QString::fromUtf16(velmora::messages::done);
 
 // Keeps the hourglass up for exactly as long as it lives.
 class BusyCursor {
