@@ -36,7 +36,8 @@ std::size_t countLineEndsSse2(const std::uint8_t* codes, std::size_t from, std::
             counts = _mm_sub_epi8(counts, _mm_or_si128(isCr, loneLf));
         }
         const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
-        ends += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+        ends += static_cast<std::size_t>(_mm_cvtsi128_si32(sums))
+              + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
     }
     return ends + countLineEndsPortable(codes, i, size);
 }

@@ -146,9 +146,9 @@ TEST(LinePosition, CountsLinesAndColumnsInAnyPieces) {
     useLevel(availableLevels().back());
 }
 
-// Several reads gathered into one piece: a refusal still names the place
+// Several reads gathered into one batch: a refusal still names the place
 // counted from the start of the text, as the cipher itself does.
-TEST(CryptStream, RefusalsInsideAGatheredPieceKeepTheirPlace) {
+TEST(CryptStream, RefusalsInsideAGatheredBatchKeepTheirPlace) {
     struct Source : velmora::cli::ByteSource {
         std::string text;
         std::size_t at = 0;
