@@ -6,15 +6,17 @@
 // for an instruction-set level. The portable version is plain C++ and builds
 // everywhere; on x86-64 a kernel may add an SSE2 and an AVX2 version. SSE2 is
 // part of x86-64's baseline, so SSE2 code is compiled unconditionally there
-// (under VELMORA_X86_64) and runs on every x86-64 processor. AVX2 code goes in
-// functions marked VELMORA_TARGET_AVX2: only they may use AVX2 (and POPCNT),
-// the rest of the program keeps the baseline, with g++ and clang alike. A loop
-// that the compiler vectorises by itself is written once and compiled for both
-// by cpu::autoVectorised. The processor's level is detected once, at first
-// need; each call of a kernel runs the best version at or below the level in
-// force (one relaxed atomic load). Other processors, and WebAssembly, run the
-// portable versions. Tests lower the level with useLevel() to run every
-// version on the same inputs.
+// (under VELMORA_X86_64) and runs on every x86-64 processor; it is a level of
+// its own only so that tests can still run the portable versions. AVX2 code
+// goes in functions marked VELMORA_TARGET_AVX2: only they may use AVX2 (and
+// POPCNT), the rest of the program keeps the baseline, with g++ and clang
+// alike. A loop that the compiler vectorises by itself is written once, as an
+// always-inline function, and cpu::autoVectorised builds its portable and AVX2
+// versions. The processor's level is detected once, at first need; each call
+// of a kernel runs the best version at or below the level in force, a relaxed
+// atomic load, so that tests can lower the level with useLevel() and run every
+// version on the same inputs. Other processors, and WebAssembly, run the
+// portable versions.
 
 #include <type_traits>
 #include <vector>
