@@ -1,5 +1,6 @@
 #include "cipher/key_stream.h"
 
+#include "cipher/cpu_dispatch.h"
 #include "cipher/rtc_random.h"
 
 #include <algorithm>
@@ -42,21 +43,15 @@ constexpr std::uint32_t applyMap(Map m, std::uint32_t state) {
 
 // The keys of one block: key r comes from map r (mul[r], add[r]) applied to
 // the block's first state. Each lane is independent, so this loop vectorises.
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void fillKeys(const std::uint32_t* mul, const std::uint32_t* add, std::size_t count,
-              std::uint32_t start, std::uint8_t* keys) {
+[[gnu::always_inline]] inline void fillKeysLoop(const std::uint32_t* mul, const std::uint32_t* add, std::size_t count,
+                                                std::uint32_t start, std::uint8_t* keys) {
     for (std::size_t r = 0; r < count; ++r) {
         const std::uint32_t state = (mul[r] * start + add[r]) & RtcRandom::kMask;
         keys[r] = static_cast<std::uint8_t>(RtcRandom::keyOf(state));
     }
 }
 
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void xorKeys(std::uint8_t* codes, const std::uint8_t* keys, std::size_t count) {
+[[gnu::always_inline]] inline void xorKeysLoop(std::uint8_t* codes, const std::uint8_t* keys, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t code = codes[i];
         const std::uint8_t mixed = static_cast<std::uint8_t>(code ^ keys[i]);
@@ -69,10 +64,8 @@ void xorKeys(std::uint8_t* codes, const std::uint8_t* keys, std::size_t count) {
 // the maps [0, length] doubled at a time, map length + j being the first
 // length steps and then map j, as whole cycles repeat the same skips. Each
 // position is an independent lane, so the loops vectorise.
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void extendByCycles(std::uint32_t* mul, std::uint32_t* add, std::size_t n, std::size_t block) {
+[[gnu::always_inline]] inline void extendByCyclesLoop(std::uint32_t* mul, std::uint32_t* add, std::size_t n,
+                                                      std::size_t block) {
     for (std::size_t length = n; length < block;) {
         const std::size_t more = std::min(length, block - length);
         const Map first{mul[length], add[length]};
@@ -87,6 +80,11 @@ void extendByCycles(std::uint32_t* mul, std::uint32_t* add, std::size_t n, std::
         length += more;
     }
 }
+
+// The loops above, each vectorised for the baseline and for AVX2.
+constexpr auto& fillKeys = cpu::autoVectorised<fillKeysLoop>;
+constexpr auto& xorKeys = cpu::autoVectorised<xorKeysLoop>;
+constexpr auto& extendByCycles = cpu::autoVectorised<extendByCyclesLoop>;
 
 } // namespace
 

@@ -13,9 +13,9 @@ namespace velmora::cli {
 struct StreamSettings {
     bool raw = false;                   // Windows-1252 bytes in and out instead of UTF-8
     std::size_t chunkBytes = 64 * 1024;   // bytes asked of the source at a time
-    // Codes handed from the reading to the writing thread at a time: many
-    // reads' worth, so that handing over costs nothing.
-    std::size_t pieceBytes = 1024 * 1024;
+    // Codes handed from the reading to the writing thread at a time, a
+    // batch: many reads' worth, so that handing over costs nothing.
+    std::size_t batchBytes = 1024 * 1024;
     // Output kept back before anything is written: a text whose result fits
     // is refused without a single byte having gone out.
     std::size_t holdBytes = 1024 * 1024;

@@ -1,6 +1,8 @@
 #include "cli/line_position.h"
 
-#if defined(__SSE2__)
+#include "cipher/cpu_dispatch.h"
+
+#ifdef VELMORA_X86_64
 #include <emmintrin.h>
 #endif
 
@@ -10,11 +12,19 @@ namespace {
 
 // Line ends among codes[from, size): every \r, and every \n that does not
 // follow a \r (codes[from - 1] is read; from >= 1).
-std::size_t countLineEnds(const std::uint8_t* codes, std::size_t from, std::size_t size) {
+std::size_t countLineEndsPortable(const std::uint8_t* codes, std::size_t from, std::size_t size) {
+    std::size_t ends = 0;
+    for (std::size_t i = from; i < size; ++i) {
+        ends += static_cast<std::size_t>((codes[i] == '\r') + (codes[i] == '\n' && codes[i - 1] != '\r'));
+    }
+    return ends;
+}
+
+#ifdef VELMORA_X86_64
+// 16 codes at a time; per-byte counters, summed before they can overflow.
+std::size_t countLineEndsSse2(const std::uint8_t* codes, std::size_t from, std::size_t size) {
     std::size_t ends = 0;
     std::size_t i = from;
-#if defined(__SSE2__)
-    // 16 codes at a time; per-byte counters, summed before they can overflow.
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
     while (size - i >= 16) {
         __m128i counts = _mm_setzero_si128();
@@ -26,12 +36,19 @@ std::size_t countLineEnds(const std::uint8_t* codes, std::size_t from, std::size
             counts = _mm_sub_epi8(counts, _mm_or_si128(isCr, loneLf));
         }
         const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
-        ends += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+        ends += static_cast<std::size_t>(_mm_cvtsi128_si32(sums))
+              + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
     }
-#endif
-    for (; i < size; ++i) ends += static_cast<std::size_t>((codes[i] == '\r') + (codes[i] == '\n' && codes[i - 1] != '\r'));
-    return ends;
+    return ends + countLineEndsPortable(codes, i, size);
 }
+#endif
+
+constexpr cpu::Kernel<std::size_t(const std::uint8_t*, std::size_t, std::size_t)> countLineEnds{
+    .portable = countLineEndsPortable,
+#ifdef VELMORA_X86_64
+    .sse2 = countLineEndsSse2,
+#endif
+};
 
 } // namespace
 

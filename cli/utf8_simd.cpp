@@ -1,13 +1,12 @@
 #include "cli/utf8_simd.h"
 
 #include "cipher/cp1252.h"
+#include "cipher/cpu_dispatch.h"
 
 #include <array>
-#include <atomic>
 #include <cstring>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define VELMORA_X86_VECTORS 1
+#ifdef VELMORA_X86_64
 #include <immintrin.h>
 #endif
 
@@ -102,7 +101,7 @@ std::size_t encodeScalar(std::span<const std::uint8_t> codes, std::uint8_t* out)
     return static_cast<std::size_t>(o - out);
 }
 
-#ifdef VELMORA_X86_VECTORS
+#ifdef VELMORA_X86_64
 
 // One block of the decoder, as bit masks over its bytes (bit i: byte i).
 struct Block {
@@ -186,7 +185,7 @@ constexpr std::array<std::uint64_t, 256> kGather = [] {
 
 // Stores the bytes of v whose bits are set in keep (16 bits), in order;
 // returns how many. Writes up to 16 bytes at out whatever the count.
-__attribute__((target("avx2,popcnt"))) inline std::size_t storeKept(__m128i v, std::uint32_t keep, std::uint8_t* out) {
+VELMORA_TARGET_AVX2 inline std::size_t storeKept(__m128i v, std::uint32_t keep, std::uint8_t* out) {
     const unsigned low = keep & 0xFF, high = (keep >> 8) & 0xFF;
     const __m128i gather = _mm_set_epi64x(static_cast<long long>(kGather[high] + 0x0808080808080808ull),
                                           static_cast<long long>(kGather[low]));
@@ -197,12 +196,11 @@ __attribute__((target("avx2,popcnt"))) inline std::size_t storeKept(__m128i v, s
     return lowCount + static_cast<std::size_t>(__builtin_popcount(high));
 }
 
-__attribute__((target("avx2"))) inline std::uint32_t mask(__m256i v) {
+VELMORA_TARGET_AVX2 inline std::uint32_t mask(__m256i v) {
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
 }
 
-__attribute__((target("avx2,popcnt"))) Latin1Run decodeLatin1Avx2(const std::uint8_t* bytes, std::size_t count,
-                                                                   std::uint8_t* out) {
+VELMORA_TARGET_AVX2 Latin1Run decodeLatin1Avx2(const std::uint8_t* bytes, std::size_t count, std::uint8_t* out) {
     std::size_t i = 0, o = 0;
     const __m256i zero = _mm256_setzero_si256();
     while (count - i >= 32) {
@@ -268,7 +266,7 @@ constexpr std::array<SlotGather, 81> kSlotGather = [] {
     return table;
 }();
 
-__attribute__((target("avx2"))) inline __m256i lookUp(const ControlRows& rows, __m256i column, __m256i secondRow) {
+VELMORA_TARGET_AVX2 inline __m256i lookUp(const ControlRows& rows, __m256i column, __m256i secondRow) {
     const __m256i low = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[0].data())));
     const __m256i high = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[1].data())));
     return _mm256_blendv_epi8(_mm256_shuffle_epi8(low, column), _mm256_shuffle_epi8(high, column), secondRow);
@@ -276,7 +274,7 @@ __attribute__((target("avx2"))) inline __m256i lookUp(const ControlRows& rows, _
 
 // 32 codes at a time: each code's UTF-8 bytes in a four-byte slot, then the
 // slots' used bytes gathered to the output.
-__attribute__((target("avx2,popcnt"))) std::size_t encodeAvx2(std::span<const std::uint8_t> codes, std::uint8_t* out) {
+VELMORA_TARGET_AVX2 std::size_t encodeAvx2(std::span<const std::uint8_t> codes, std::uint8_t* out) {
     const std::uint8_t* p = codes.data();
     const std::size_t n = codes.size();
     std::size_t i = 0, o = 0;
@@ -331,68 +329,30 @@ __attribute__((target("avx2,popcnt"))) std::size_t encodeAvx2(std::span<const st
 
 #endif
 
-struct Functions {
-    Latin1Run (*decode)(const std::uint8_t*, std::size_t, std::uint8_t*);
-    std::size_t (*encode)(std::span<const std::uint8_t>, std::uint8_t*);
+constexpr cpu::Kernel<Latin1Run(const std::uint8_t*, std::size_t, std::uint8_t*)> kDecodeLatin1Run{
+    .portable = decodeLatin1Scalar,
+#ifdef VELMORA_X86_64
+    .sse2 = decodeLatin1Sse2,
+    .avx2 = decodeLatin1Avx2,
+#endif
 };
 
-const Functions* functionsOf(Variant variant) {
-    static constexpr Functions scalar{decodeLatin1Scalar, encodeScalar};
-#ifdef VELMORA_X86_VECTORS
-    static constexpr Functions sse2{decodeLatin1Sse2, encodeSse2};
-    static constexpr Functions avx2{decodeLatin1Avx2, encodeAvx2};
-    __builtin_cpu_init();
-    switch (variant) {
-    case Variant::Scalar: return &scalar;
-    case Variant::Sse2: return &sse2;   // every x86-64 processor has it
-    case Variant::Avx2:
-        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") ? &avx2 : nullptr;
-    }
-    return nullptr;
-#else
-    return variant == Variant::Scalar ? &scalar : nullptr;
+constexpr cpu::Kernel<std::size_t(std::span<const std::uint8_t>, std::uint8_t*)> kEncodeCodes{
+    .portable = encodeScalar,
+#ifdef VELMORA_X86_64
+    .sse2 = encodeSse2,
+    .avx2 = encodeAvx2,
 #endif
-}
-
-std::atomic<const Functions*>& active() {
-    static std::atomic<const Functions*> functions{[] {
-        const auto variants = availableVariants();
-        return functionsOf(variants.back());
-    }()};
-    return functions;
-}
+};
 
 } // namespace
 
-std::vector<Variant> availableVariants() {
-    std::vector<Variant> variants;
-    for (const Variant v : {Variant::Scalar, Variant::Sse2, Variant::Avx2}) {
-        if (functionsOf(v) != nullptr) variants.push_back(v);
-    }
-    return variants;
-}
-
-bool setVariant(Variant variant) {
-    const Functions* functions = functionsOf(variant);
-    if (functions == nullptr) return false;
-    active().store(functions, std::memory_order_relaxed);
-    return true;
-}
-
-Variant currentVariant() {
-    const Functions* functions = active().load(std::memory_order_relaxed);
-    for (const Variant v : availableVariants()) {
-        if (functionsOf(v) == functions) return v;
-    }
-    return Variant::Scalar;
-}
-
 Latin1Run decodeLatin1Run(const std::uint8_t* bytes, std::size_t count, std::uint8_t* out) {
-    return active().load(std::memory_order_relaxed)->decode(bytes, count, out);
+    return kDecodeLatin1Run(bytes, count, out);
 }
 
 std::size_t encodeCodes(std::span<const std::uint8_t> codes, std::uint8_t* out) {
-    return active().load(std::memory_order_relaxed)->encode(codes, out);
+    return kEncodeCodes(codes, out);
 }
 
 } // namespace velmora::utf8

@@ -3,23 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <vector>
 
-// The byte loops of the UTF-8 <-> Windows-1252 transcoding, in one portable
-// variant and in vector variants for x86-64 chosen at run time by what the
-// processor offers. Every variant gives byte for byte the same result.
+// The byte loops of the UTF-8 <-> Windows-1252 transcoding: kernels of
+// cipher/cpu_dispatch.h, in a portable version and SSE2 and AVX2 versions
+// for x86-64. Every version gives byte for byte the same result.
 namespace velmora::utf8 {
-
-enum class Variant { Scalar, Sse2, Avx2 };
-
-// The variants this processor can run, the portable one first.
-std::vector<Variant> availableVariants();
-
-// Used from now on by decodeLatin1Run and encodeCodes; the best available
-// is chosen at start. Tests use it to check each variant. Returns false, and
-// changes nothing, for a variant this processor cannot run.
-bool setVariant(Variant variant);
-Variant currentVariant();
 
 struct Latin1Run {
     std::size_t consumed = 0;   // bytes of input, whole characters only

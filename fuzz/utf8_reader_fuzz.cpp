@@ -1,13 +1,14 @@
 // Feeds arbitrary bytes to the streaming UTF-8 reader, whole and cut into
 // pieces chosen by the input itself, and aborts when an invariant fails:
 //  - the pieces change nothing: same characters, same verdict, same offset;
-//  - neither do the vector runs of the command-line tool, in every variant
+//  - neither do the vector runs of the command-line tool, in every version
 //    this processor runs, nor do they write beyond the room they are given;
 //  - accepted input re-encodes to exactly its bytes (no overlong form, no
 //    surrogate, nothing beyond U+10FFFF slips through);
 //  - a refusal names an offset inside the input, and everything before that
 //    offset is valid UTF-8 on its own.
 #include "cipher/cp1252.h"
+#include "cipher/cpu_dispatch.h"
 #include "cli/utf8.h"
 
 #include <cstddef>
@@ -83,8 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t seed = size > 0 ? 1u + data[0] : 1u;
     const Outcome pieces = decode(data, size, seed);
     if (whole.text != pieces.text || whole.error != pieces.error) std::abort();
-    for (const auto variant : velmora::utf8::availableVariants()) {
-        velmora::utf8::setVariant(variant);
+    for (const auto level : velmora::cpu::availableLevels()) {
+        velmora::cpu::useLevel(level);
         // Whole, so that the vector loops get long runs, and in pieces.
         for (const std::uint32_t cut : {0u, seed}) {
             const Outcome runs = decode<RunCollector>(data, size, cut);

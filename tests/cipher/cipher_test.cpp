@@ -2,6 +2,7 @@
 // algorithm, the round trip, the generator and the code page exhaustively,
 // and every refusal with the place it names.
 #include "cipher/cp1252.h"
+#include "cipher/cpu_dispatch.h"
 #include "cipher/rtc_random.h"
 #include "cipher/text_cipher.h"
 
@@ -66,25 +67,31 @@ TEST(TextCipher, KnownAnswersOfFastAndLiteralAlgorithm) {
 }
 
 TEST(TextCipher, FastPathEqualsTheLiteralAlgorithmAndRoundTrips) {
-    std::mt19937 rng(20261206);
-    std::uniform_int_distribution<int> code(1, 255);
-    for (std::size_t passwordLength : {1u, 2u, 7u, 13u, 300u, 2049u}) {
-        for (std::size_t textLength : {0u, 1u, 5u, 2047u, 2048u, 2049u, 9000u}) {
-            std::vector<int> codes(passwordLength);
-            for (int& c : codes) c = code(rng);
-            const std::u16string password = fromCodes(codes), text = randomText(rng, textLength);
-            RtcRandom fast, ref;
-            fast.setState(static_cast<std::uint32_t>(rng()));
-            ref.setState(fast.state());
-            const std::u16string out = ok(cryptText(fast, text, password));
-            ASSERT_EQ(out, ok(cryptTextReference(ref, text, password))) << passwordLength << "/" << textLength;
-            EXPECT_EQ(fast.state(), ref.state()) << passwordLength << "/" << textLength;
-            const std::u16string cipher = ok(cryptText(text, password));
-            EXPECT_EQ(cipher.find(u'\0'), std::u16string::npos);
-            EXPECT_EQ(ok(cryptText(cipher, password)), text);
-            EXPECT_TRUE(textLength < 100 || cipher != text);
+    // Every kernel version the processor runs, each against the literal algorithm.
+    for (const cpu::Level level : cpu::availableLevels()) {
+        ASSERT_TRUE(cpu::useLevel(level));
+        SCOPED_TRACE("level " + std::to_string(int(level)));
+        std::mt19937 rng(20261206);
+        std::uniform_int_distribution<int> code(1, 255);
+        for (std::size_t passwordLength : {1u, 2u, 7u, 13u, 300u, 2049u}) {
+            for (std::size_t textLength : {0u, 1u, 5u, 2047u, 2048u, 2049u, 9000u}) {
+                std::vector<int> codes(passwordLength);
+                for (int& c : codes) c = code(rng);
+                const std::u16string password = fromCodes(codes), text = randomText(rng, textLength);
+                RtcRandom fast, ref;
+                fast.setState(static_cast<std::uint32_t>(rng()));
+                ref.setState(fast.state());
+                const std::u16string out = ok(cryptText(fast, text, password));
+                ASSERT_EQ(out, ok(cryptTextReference(ref, text, password))) << passwordLength << "/" << textLength;
+                EXPECT_EQ(fast.state(), ref.state()) << passwordLength << "/" << textLength;
+                const std::u16string cipher = ok(cryptText(text, password));
+                EXPECT_EQ(cipher.find(u'\0'), std::u16string::npos);
+                EXPECT_EQ(ok(cryptText(cipher, password)), text);
+                EXPECT_TRUE(textLength < 100 || cipher != text);
+            }
         }
     }
+    cpu::useLevel(cpu::availableLevels().back());
 }
 
 TEST(RtcRandom, EveryStateHasItsExactKeyAndThePeriodIsFull) {

@@ -12,6 +12,7 @@
 namespace {
 
 using namespace velmora::cli;
+using namespace std::literals;
 
 // Hands out its bytes in pieces of a fixed size.
 struct PieceSource final : ByteSource {
@@ -50,8 +51,8 @@ const std::vector<std::uint8_t> kPassword = {'H', 'e', 'm', 'l', 'i', 'g', 't', 
 TEST(CryptStream, AgreesWithTheWholeTextCipherHoweverCut) {
     std::u16string longText;
     for (int i = 0; longText.size() < 3000; ++i) longText += u"Hej då, € och œ\tflik\r\nrad\rny\n" + std::u16string(static_cast<std::size_t>(i % 7), u'x');
-    const std::u16string texts[] = {longText, u"ett\r\ntvå\r\n\rtre 中", u"a\r\n\n\r\rb\tc\u0000", u"rad\r",
-                                    u"\n\r\nå\u20AD", longText + u"\U0001F600"};
+    const std::u16string texts[] = {longText, u"ett\r\ntvå\r\n\rtre 中", u"a\r\n\n\r\rb\tc\0 och mer å"s, u"rad\r",
+                                    u"\n\r\nå\u20AD", u"\0 och en rad ASCII bakom"s, longText + u"\U0001F600"};
     for (const auto& text : texts) {
         const auto expected = velmora::cryptText(text, u"Hemligt7");
         for (const std::size_t chunk : {1u, 2u, 3u, 7u, 64u * 1024u}) {
