@@ -67,21 +67,26 @@ const seleniumKey = (Key, name) => ({ Control: Key.CONTROL, Shift: Key.SHIFT, En
   Delete: Key.DELETE, Escape: Key.ESCAPE, Tab: Key.TAB, ArrowLeft: Key.ARROW_LEFT, ArrowRight: Key.ARROW_RIGHT,
   Home: Key.HOME, End: Key.END })[name] ?? name;
 
-// Ctrl+V, Ctrl+C and Ctrl+X on the text area as the page sees them:
-// paste(text); copy() and cut() give the text put on the clipboard.
+// Ctrl+V, Ctrl+C and Ctrl+X on the text box as the page sees them:
+// paste(text); copy() and cut() give the text put on the clipboard;
+// load(text) puts a text where pasteLoaded() then pastes it from, so that a
+// timed paste does not carry the text from here to the browser.
 // Chromium and WebKit hand a script-built DataTransfer to the page's
 // handlers; Firefox hands them an empty one, so there the real clipboard
 // and real keys carry the text.
 const scriptedClipboard = (session) => {
   const dispatch = (type, text) => session.run((type, text) => {
     const data = new DataTransfer();
-    if (text !== null) data.setData("text/plain", text);
-    const area = document.getElementById("txtClip");
-    area.focus();
-    area.dispatchEvent(new ClipboardEvent(type, { clipboardData: data, bubbles: true, cancelable: true }));
+    if (type === "paste") data.setData("text/plain", text ?? window.loadedClipboard);
+    const box = document.getElementById("txtClip");
+    box.focus();
+    box.dispatchEvent(new ClipboardEvent(type, { clipboardData: data, bubbles: true, cancelable: true }));
     return data.getData("text/plain");
   }, type, text);
-  return { paste: (text) => dispatch("paste", text), copy: () => dispatch("copy", null), cut: () => dispatch("cut", null) };
+  return {
+    paste: (text) => dispatch("paste", text), copy: () => dispatch("copy", null), cut: () => dispatch("cut", null),
+    load: (text) => session.run((text) => { window.loadedClipboard = text; }, text), pasteLoaded: () => dispatch("paste", null),
+  };
 };
 const realClipboard = (session) => {
   const viaKey = async (key) => {
@@ -90,12 +95,14 @@ const realClipboard = (session) => {
     await session.keys(`Control+${key}`);
     return session.run(() => navigator.clipboard.readText());
   };
+  const load = (text) => session.run((text) => navigator.clipboard.writeText(text), text);
+  const pasteLoaded = async () => {
+    await session.run(() => document.getElementById("txtClip").focus());
+    await session.keys("Control+v");
+  };
   return {
-    paste: async (text) => {
-      await session.run((text) => navigator.clipboard.writeText(text), text);
-      await session.run(() => document.getElementById("txtClip").focus());
-      await session.keys("Control+v");
-    },
+    load, pasteLoaded,
+    paste: (text) => load(text).then(pasteLoaded),
     copy: () => viaKey("c"),
     cut: () => viaKey("x"),
   };
