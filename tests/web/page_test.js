@@ -25,13 +25,24 @@ function cli(text, password) {
   } finally { fs.rmSync(folder, { recursive: true, force: true }); }
 }
 
-// Selections are given in characters as the text area shows them: a CR LF is one.
-const select = (from, to = from) => d.run((from, to) => { const area = document.getElementById("txtClip"); area.focus(); area.setSelectionRange(from, to); }, from, to);
-const selectAll = () => d.run(() => document.getElementById("txtClip").select());
+// Selections are given in characters as the box shows them (a CR LF is one),
+// placed in and read from its text nodes; Ctrl+A selects all of it.
+const select = (from, to = from) => d.run((from, to) => {
+  const box = document.getElementById("txtClip"), walk = document.createTreeWalker(box, NodeFilter.SHOW_TEXT);
+  const nodes = []; for (let node; (node = walk.nextNode());) nodes.push(node);
+  const place = (index) => { for (const node of nodes) { if (index < node.length) return [node, index]; index -= node.length; } return [nodes.at(-1), nodes.at(-1).length + index]; };
+  box.focus();
+  getSelection().setBaseAndExtent(...place(from), ...place(to));
+}, from, to);
+const selectAll = () => d.run(() => document.getElementById("txtClip").focus()).then(() => d.keys("Control+a"));
 const pasteAll = async (text) => { await selectAll(); await d.clipboard.paste(text); };
 const copyAll = async () => { await selectAll(); return d.clipboard.copy(); };
 const label4 = () => d.run(() => document.getElementById("Label4").textContent);
-const selected = () => d.run(() => [document.getElementById("txtClip").selectionStart, document.getElementById("txtClip").selectionEnd]);
+const selected = () => d.run(() => {
+  const box = document.getElementById("txtClip"), range = (box.focus(), getSelection().getRangeAt(0)), before = document.createRange();
+  return [[range.startContainer, range.startOffset], [range.endContainer, range.endOffset]].map(([node, offset]) => {
+    before.setStart(box, 0); before.setEnd(node, offset); return before.toString().length; });
+});
 const boxOpen = () => d.until(() => Boolean(document.querySelector("dialog[open]")));
 
 // One step of a user's: "type:…", "paste:…", "cut", "drop:…" (a text dragged
@@ -136,7 +147,7 @@ test("nothing leaves the page, nor tries to", async () => {
 });
 
 // Controls lower than a finger's 44 px, among those shown.
-const lowControls = () => d.run(() => [...document.querySelectorAll("button, input, summary, textarea")]
+const lowControls = () => d.run(() => [...document.querySelectorAll("button, input, summary, [role=textbox]")]
   .filter((control) => control.getClientRects().length && control.getBoundingClientRect().height < 44)
   .map((control) => control.id || control.textContent));
 
