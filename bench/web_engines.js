@@ -139,6 +139,13 @@ async function openPuppeteer(engine, url, size) {
     tap: (selector) => (page.viewport()?.hasTouch ? page.tap(selector) : page.click(selector)),
     resize: (asPhone) => page.setViewport(asPhone ? phone : desktop),
     close: () => browser.close(),
+    // An input method's composition (Chromium only): each text shown in turn, the last one committed.
+    compose: async (texts) => {
+      const session = await page.createCDPSession();
+      for (const text of texts) await session.send("Input.imeSetComposition", { text, selectionStart: text.length, selectionEnd: text.length });
+      await session.send("Input.insertText", { text: texts.at(-1) });
+      await session.detach();
+    },
   };
   driver.clipboard = engine === "firefox" ? realClipboard(driver) : scriptedClipboard(driver);
   return driver;

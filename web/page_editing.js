@@ -96,8 +96,12 @@ const showsChange = (change, start, before, now) => {
         old.slice(0, start - low) + now + old.slice(start + before.length - low);
 };
 
+// Edits that are typing, one history step with the typing next to them. A
+// composition over a selection may come as its deletion, then its text.
+const typedKinds = /^(insert(Text|CompositionText|FromComposition)|delete(ByComposition|CompositionText))$/;
+
 // Takes an edit the browser made itself into the exact text.
-const takeBrowserEdit = () => {
+const takeBrowserEdit = (composing) => {
     const changed = changedByBrowser();
     const announced = coming;
     coming = null;
@@ -107,10 +111,10 @@ const takeBrowserEdit = () => {
     const now = shownText(changed.nodes);
     const [head, tail] = changedStretch(before, now, start, announced);
     const inserted = now.slice(head, now.length - (before.length - tail));
-    if (inserted === "" && head === tail) return void restoreChanged(changed);
+    if (inserted === "" && head === tail) return void (composing || restoreChanged(changed));
     const from = exactIndexOf(start + head);
     const change = replaceExact(from, exactIndexOf(start + tail), inserted.replace(/\n/g, "\r\n"), {
-        typing: /^insert(Text|CompositionText)$/.test(announced?.type ?? ""), shown: false,
+        typing: typedKinds.test(announced?.type ?? ""), shown: false,
         before: announced ? { from: exactIndexOf(announced.start), to: exactIndexOf(announced.end) } : undefined });
     if (showsChange(change, start, before, now) && adoptChanged(changed)) return;
     restoreChanged(changed);
@@ -118,6 +122,35 @@ const takeBrowserEdit = () => {
     const caret = viewIndexOf(from + inserted.replace(/\n/g, "\r\n").length);
     placeSelection(caret, caret);
 };
+
+// A composition: the browser puts its text in the DOM itself, and at a
+// chunk's start it may well put it at the end of the chunk before, or over
+// a selection that spans chunks join their blocks in its own way. So the
+// page first joins the chunks from the one holding the character before
+// the selection to the one holding its end, which puts the selection
+// inside one text node.
+box.addEventListener("compositionstart", () => {
+    const { start, end } = viewSelection();
+    const first = chunkIndexAt(Math.max(0, start - 1)), last = chunkIndexAt(Math.max(start, end - 1));
+    if (first === last) return;
+    replaceChunks(first, last + 1, [chunks.slice(first, last + 1).map((chunk) => chunk.text).join("")]);
+    const { node, start: joinedAt } = chunks[first];
+    getSelection().setBaseAndExtent(node, start - joinedAt, node, end - joinedAt);
+});
+
+// At a composition's end the chunks it changed are rebuilt as the page
+// makes them, once their text has been taken.
+box.addEventListener("compositionend", () => {
+    const changed = changedByBrowser();
+    if (changed) {
+        const taken = chunks.slice(changed.first, changed.end).map((chunk) => chunk.text).join("");
+        if (shownText(changed.nodes) !== taken) return;
+        const { start, end } = viewSelection();
+        restoreChanged(changed);
+        placeSelection(start, end);
+    }
+    if (intact(chunks.at(-1))) fillLastChunk();
+});
 
 // Undo and redo go through the page's history, whether asked for by key
 // (Ctrl+Z; Ctrl+Y or Ctrl+Shift+Z; Cmd on a Mac) or by the browser's menu.
@@ -147,5 +180,5 @@ box.addEventListener("input", (event) => {
         if (!travel(event.inputType === "historyUndo")) placeSelection(remembered.start, remembered.end);
         return;
     }
-    takeBrowserEdit();
+    takeBrowserEdit(event.isComposing);
 });

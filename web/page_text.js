@@ -40,12 +40,12 @@ const viewIndexOf = (exactIndex) => {
 
 // Puts inserted in place of exact[from, to) and answers how the view
 // changes: view[at, at + length) becomes viewText. The stretch compared
-// reaches one character beyond the change on either side (never into a
-// pair), since a lone CR and a lone LF that meet or part change the view
-// there too.
+// reaches one character beyond the change on either side, since a lone CR
+// and a lone LF that meet or part change the view there too; its end never
+// splits a pair (its start may: the pair's LF alone shows as the pair does).
 const spliceExact = (from, to, inserted) => {
-    let start = Math.max(0, from - 1), end = Math.min(model.exact.length, to + 1);
-    if (inPair(start)) --start;
+    const start = Math.max(0, from - 1);
+    let end = Math.min(model.exact.length, to + 1);
     if (inPair(end)) ++end;
     const at = viewIndexOf(start), length = viewIndexOf(end) - at;
 

@@ -4,10 +4,9 @@
 // screen: a megabyte in one block takes it seconds, in chunks a few dozen
 // milliseconds. A chunk breaks only after a line end, so lines wrap as they
 // would in one block; a line longer than a chunk stays whole in one bigger
-// chunk, since cutting it would show it as two lines. The last chunk holds
-// what follows the view's last line end, and when that is nothing (an empty
-// text, or one ending in a line end) it holds a <br> as well, which gives
-// the empty last line a line box the caret can reach.
+// chunk, since cutting it would show it as two lines. When the view is
+// empty or ends in a line end, the last chunk holds a <br> after its text,
+// which gives the empty last line a line box the caret can reach.
 const box = document.getElementById("txtClip");
 // A browser that cannot edit plain text alone edits rich text instead: the
 // page makes every edit itself all the same.
@@ -37,9 +36,8 @@ const viewSlice = (from, to) => {
     return joined.slice(from - chunks[first].start, to - chunks[first].start);
 };
 
-// Cuts a stretch of whole lines into the texts of chunks; atEnd tells that
-// the stretch ends the view.
-const cutIntoChunks = (stretch, atEnd) => {
+// Cuts a stretch of whole lines into the texts of chunks.
+const cutIntoChunks = (stretch) => {
     const pieces = [];
     for (let from = 0; from < stretch.length;) {
         let end = stretch.length;
@@ -51,29 +49,33 @@ const cutIntoChunks = (stretch, atEnd) => {
         pieces.push(stretch.slice(from, end));
         from = end;
     }
-    if (atEnd && (stretch === "" || stretch.endsWith("\n"))) pieces.push("");
     return pieces;
 };
 
-// Whether a chunk's DOM is as the page made it.
-const intact = (chunk) => chunk.div.firstChild === chunk.node && chunk.node.data === chunk.text &&
-    chunk.div.childNodes.length === (chunk.text === "" ? 2 : 1) && chunk.div.parentNode === box;
+// Whether a chunk's DOM is its text node, maybe with a <br> after it, and
+// whether it shows the chunk's text. Whether the <br> is there is set right
+// by the page's next change of the chunk, or by the end of a composition.
+const shapely = (chunk) => chunk.div.firstChild === chunk.node &&
+    (chunk.div.childNodes.length === 1 || (chunk.div.childNodes.length === 2 && chunk.div.lastChild.nodeName === "BR"));
+const intact = (chunk) => chunk.div.parentNode === box && shapely(chunk) && chunk.node.data === chunk.text;
 
-const fillChunk = (chunk, text) => {
-    const sameShape = (chunk.text === "") === (text === "") && chunk.div.firstChild === chunk.node &&
-        chunk.div.childNodes.length === (text === "" ? 2 : 1);
+const fillChunk = (chunk, text, last) => {
     chunk.text = text;
     if (chunk.node.data !== text) chunk.node.data = text;
-    if (!sameShape) chunk.div.replaceChildren(chunk.node, ...(text === "" ? [document.createElement("br")] : []));
+    const withBreak = last && (text === "" || text.endsWith("\n"));
+    if (!shapely(chunk) || (chunk.div.childNodes.length === 2) !== withBreak) {
+        chunk.div.replaceChildren(chunk.node, ...(withBreak ? [document.createElement("br")] : []));
+    }
 };
+const fillLastChunk = () => fillChunk(chunks.at(-1), chunks.at(-1).text, true);
 
-const newChunk = (text) => {
+const newChunk = (text, last) => {
     const chunk = { div: document.createElement("div"), node: document.createTextNode(text), text: null, start: 0 };
     // Until a chunk has been laid out its height is guessed from its lines.
     let lines = 1;
     for (let at = text.indexOf("\n"); at >= 0; at = text.indexOf("\n", at + 1)) ++lines;
     chunk.div.style.containIntrinsicSize = `auto ${(lines * 1.3).toFixed(1)}em`;
-    fillChunk(chunk, text);
+    fillChunk(chunk, text, last);
     chunkOfDiv.set(chunk.div, chunk);
     return chunk;
 };
@@ -84,11 +86,13 @@ const numberChunksFrom = (first) => {
 };
 
 // Puts chunks with the texts given in place of chunks[first, end): the
-// chunks there keep their elements, more are made or the rest removed.
+// chunks there keep their elements, more are made or the rest removed. An
+// empty view is one empty chunk.
 const replaceChunks = (first, end, texts) => {
-    const kept = Math.min(end - first, texts.length);
-    for (let i = 0; i < kept; ++i) fillChunk(chunks[first + i], texts[i]);
-    const made = texts.slice(kept).map(newChunk);
+    if (end === chunks.length && first === 0 && !texts.length) texts = [""];
+    const kept = Math.min(end - first, texts.length), last = (i) => end === chunks.length && i === texts.length - 1;
+    for (let i = 0; i < kept; ++i) fillChunk(chunks[first + i], texts[i], last(i));
+    const made = texts.slice(kept).map((text, i) => newChunk(text, last(kept + i)));
     if (made.length) {
         const fragment = document.createDocumentFragment();
         fragment.append(...made.map((chunk) => chunk.div));
@@ -97,26 +101,27 @@ const replaceChunks = (first, end, texts) => {
     for (const chunk of chunks.slice(first + kept, end)) chunk.div.remove();
     chunks.splice(first + kept, end - first - kept, ...made);
     numberChunksFrom(first);
+    fillLastChunk();
 };
 
 // Shows a change of the view: view[at, at + length) becomes viewText. Only
-// the chunks it touches change, taking along the next ones until the
-// changed stretch ends in a line end again.
+// the chunks it touches change. The changed stretch runs on to the end of
+// the chunk that holds the change's end, and a change ending where a chunk
+// begins takes that chunk in: so the stretch ends in a line end, or ends
+// the view.
 const showChange = ({ at, length, viewText }) => {
-    const first = chunkIndexAt(at);
-    let last = chunkIndexAt(at + length);
+    const first = chunkIndexAt(at), last = chunkIndexAt(at + length);
     const old = chunks.slice(first, last + 1).map((chunk) => chunk.text).join("");
     const local = at - chunks[first].start;
-    let stretch = old.slice(0, local) + viewText + old.slice(local + length);
-    while (!stretch.endsWith("\n") && last < chunks.length - 1) stretch += chunks[++last].text;
-    replaceChunks(first, last + 1, cutIntoChunks(stretch, last === chunks.length - 1));
+    const stretch = old.slice(0, local) + viewText + old.slice(local + length);
+    replaceChunks(first, last + 1, cutIntoChunks(stretch));
 };
 
 // Builds the chunks of a whole view anew.
 const showView = (view) => {
     box.replaceChildren();
     chunks.length = 0;
-    replaceChunks(0, 0, cutIntoChunks(view, true));
+    replaceChunks(0, 0, cutIntoChunks(view));
 };
 
 // A view index as a place in the DOM, and back; null for a place outside
@@ -188,16 +193,15 @@ const shownText = (nodes) => nodes.map((node) => {
     return block && node.nextSibling && !inner.endsWith("\n") ? inner + "\n" : inner;
 }).join("");
 
-// Takes the browser's text of chunks[first, end) as theirs, when each still
-// has its element and text node and the text keeps the chunks' rules.
+// Takes the browser's text of chunks[first, end) as theirs, when each
+// still has its element and the texts keep the chunks' rule (each but the
+// view's last ends in a line end). What the browser made inside them stays
+// until the composition ends: rebuilt sooner, it would end it.
 const adoptChanged = ({ first, end, nodes }) => {
     const own = chunks.slice(first, end);
-    const shapely = nodes.length === own.length && own.every((chunk, i) => nodes[i] === chunk.div &&
-        chunk.div.firstChild === chunk.node && chunk.div.childNodes.length === (chunk.text === "" ? 2 : 1));
-    const texts = own.map((chunk) => chunk.node.data);
-    const lastOfView = end === chunks.length;
-    const ruled = texts.every((t, i) => t !== "" && (t.endsWith("\n") ? !(lastOfView && i === texts.length - 1) : lastOfView && i === texts.length - 1));
-    if (!shapely || !ruled) return false;
+    if (nodes.length !== own.length || own.some((chunk, i) => nodes[i] !== chunk.div)) return false;
+    const texts = own.map((chunk) => shownText([...chunk.div.childNodes]));
+    if (!texts.every((t, i) => (end === chunks.length && i === texts.length - 1) || t.endsWith("\n"))) return false;
     own.forEach((chunk, i) => { chunk.text = texts[i]; });
     numberChunksFrom(first);
     return true;
@@ -210,12 +214,13 @@ const restoreChanged = ({ first, end, nodes }) => {
     const next = nodes.at(-1)?.nextSibling ?? chunks[end]?.div ?? null;
     for (const node of nodes) node.remove();
     for (const chunk of chunks.slice(first, end)) chunk.div.remove();
-    const made = texts.map(newChunk);
+    const made = texts.map((text, i) => newChunk(text, end === chunks.length && i === texts.length - 1));
     const fragment = document.createDocumentFragment();
     fragment.append(...made.map((chunk) => chunk.div));
     box.insertBefore(fragment, next);
     chunks.splice(first, end - first, ...made);
     numberChunksFrom(first);
+    fillLastChunk();
 };
 
 // The browser keeps its own undo history apart from the page's, and offers
