@@ -81,7 +81,7 @@ const scriptedClipboard = (session) => {
     const box = document.getElementById("txtClip");
     box.focus();
     box.dispatchEvent(new ClipboardEvent(type, { clipboardData: data, bubbles: true, cancelable: true }));
-    return data.getData("text/plain");
+    return type === "paste" ? null : data.getData("text/plain");  // a megabyte pasted is not carried back
   }, type, text);
   return {
     paste: (text) => dispatch("paste", text), copy: () => dispatch("copy", null), cut: () => dispatch("cut", null),

@@ -163,6 +163,9 @@ const commandOfKey = (event) => {
     return key === "y" && !event.shiftKey ? "historyRedo" : null;
 };
 box.addEventListener("keydown", (event) => {
+    // A browser whose window had no focus may give the box the focus without
+    // telling it, and without a selection, where keys do nothing.
+    if (!selectionInBox()) placeSelection(remembered.start, remembered.end);
     const command = commandOfKey(event);
     if (!command) return;
     event.preventDefault();

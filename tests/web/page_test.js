@@ -73,6 +73,12 @@ async function run(password, { answer = "#dlgOk", enter = false } = {}) {
   return shown;
 }
 
+test("keys typed into the box of a page just opened, before any other input, go in", async () => {
+  await d.run(() => document.getElementById("txtClip").focus());
+  await d.type("Hej\n");
+  assert.equal(await copyAll(), "Hej\r\n");
+});
+
 test("a selection of a mail gives velmora-crypt's bytes, and the whole result decrypts back", async () => {
   const mail = "Hej Åsa!\r\nMötet är\tflyttat.\nPris: 12 €\rÅÄÖ åäö ÆØ ü ÿ “citat” – ‰\r\n\r\nHälsningar\r\n";
   await pasteAll(mail);
@@ -192,7 +198,7 @@ test("as a phone: every control 44 px high, Lösenord beside its field, the whol
   assert.ok(label.right <= field.left && label.top < field.bottom && field.top < label.bottom, "Lösenord on its field's line, before it");
   const mail = "Hej!\r\nVi ses på fredag.\n";
   // WebKit asks the user to confirm a script's reading of the clipboard, in a
-  // menu of its own: there the text comes as from the text area's own menu.
+  // menu of its own: there the text comes as from the text box's own menu.
   await (engine === "webkit" ? pasteAll(mail) : d.run((text) => navigator.clipboard.writeText(text), mail).then(() => d.tap("#SSCommand3")));
   await d.run(() => { document.getElementById("Text1").value = ""; });  // as left by the tests before
   await d.tap("#Text1");
