@@ -65,6 +65,7 @@ const freePort = () => new Promise((resolve) => {
 // puppeteer's key names, as selenium's Key constants.
 const seleniumKey = (Key, name) => ({ Control: Key.CONTROL, Shift: Key.SHIFT, Enter: Key.ENTER, Backspace: Key.BACK_SPACE,
   Delete: Key.DELETE, Escape: Key.ESCAPE, Tab: Key.TAB, ArrowLeft: Key.ARROW_LEFT, ArrowRight: Key.ARROW_RIGHT,
+  ArrowUp: Key.ARROW_UP, ArrowDown: Key.ARROW_DOWN,
   Home: Key.HOME, End: Key.END })[name] ?? name;
 
 // Ctrl+V, Ctrl+C and Ctrl+X on the text box as the page sees them:

@@ -166,7 +166,11 @@ const placeSelection = (start, end) => {
     if (document.activeElement === box) getSelection().setBaseAndExtent(...domPlaceOf(start), ...domPlaceOf(end));
     else if (selectionInBox()) getSelection().removeAllRanges();
 };
-document.addEventListener("selectionchange", () => { remembered = selectionInBox() ?? remembered; });
+// The browser tells of a change of selection only later, when the focus
+// may have left the box already: leaving it, the box takes note too.
+const noteSelection = () => { remembered = selectionInBox() ?? remembered; };
+document.addEventListener("selectionchange", noteSelection);
+box.addEventListener("blur", noteSelection);
 box.addEventListener("focus", () => placeSelection(remembered.start, remembered.end));
 
 // The DOM's stretch the browser changed itself, against the chunks it
