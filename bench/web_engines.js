@@ -65,23 +65,29 @@ const freePort = () => new Promise((resolve) => {
 // puppeteer's key names, as selenium's Key constants.
 const seleniumKey = (Key, name) => ({ Control: Key.CONTROL, Shift: Key.SHIFT, Enter: Key.ENTER, Backspace: Key.BACK_SPACE,
   Delete: Key.DELETE, Escape: Key.ESCAPE, Tab: Key.TAB, ArrowLeft: Key.ARROW_LEFT, ArrowRight: Key.ARROW_RIGHT,
+  ArrowUp: Key.ARROW_UP, ArrowDown: Key.ARROW_DOWN,
   Home: Key.HOME, End: Key.END })[name] ?? name;
 
-// Ctrl+V, Ctrl+C and Ctrl+X on the text area as the page sees them:
-// paste(text); copy() and cut() give the text put on the clipboard.
+// Ctrl+V, Ctrl+C and Ctrl+X on the text box as the page sees them:
+// paste(text); copy() and cut() give the text put on the clipboard;
+// load(text) puts a text where pasteLoaded() then pastes it from, so that a
+// timed paste does not carry the text from here to the browser.
 // Chromium and WebKit hand a script-built DataTransfer to the page's
 // handlers; Firefox hands them an empty one, so there the real clipboard
 // and real keys carry the text.
 const scriptedClipboard = (session) => {
   const dispatch = (type, text) => session.run((type, text) => {
     const data = new DataTransfer();
-    if (text !== null) data.setData("text/plain", text);
-    const area = document.getElementById("txtClip");
-    area.focus();
-    area.dispatchEvent(new ClipboardEvent(type, { clipboardData: data, bubbles: true, cancelable: true }));
-    return data.getData("text/plain");
+    if (type === "paste") data.setData("text/plain", text ?? window.loadedClipboard);
+    const box = document.getElementById("txtClip");
+    box.focus();
+    box.dispatchEvent(new ClipboardEvent(type, { clipboardData: data, bubbles: true, cancelable: true }));
+    return type === "paste" ? null : data.getData("text/plain");  // a megabyte pasted is not carried back
   }, type, text);
-  return { paste: (text) => dispatch("paste", text), copy: () => dispatch("copy", null), cut: () => dispatch("cut", null) };
+  return {
+    paste: (text) => dispatch("paste", text), copy: () => dispatch("copy", null), cut: () => dispatch("cut", null),
+    load: (text) => session.run((text) => { window.loadedClipboard = text; }, text), pasteLoaded: () => dispatch("paste", null),
+  };
 };
 const realClipboard = (session) => {
   const viaKey = async (key) => {
@@ -90,12 +96,14 @@ const realClipboard = (session) => {
     await session.keys(`Control+${key}`);
     return session.run(() => navigator.clipboard.readText());
   };
+  const load = (text) => session.run((text) => navigator.clipboard.writeText(text), text);
+  const pasteLoaded = async () => {
+    await session.run(() => document.getElementById("txtClip").focus());
+    await session.keys("Control+v");
+  };
   return {
-    paste: async (text) => {
-      await session.run((text) => navigator.clipboard.writeText(text), text);
-      await session.run(() => document.getElementById("txtClip").focus());
-      await session.keys("Control+v");
-    },
+    load, pasteLoaded,
+    paste: (text) => load(text).then(pasteLoaded),
     copy: () => viaKey("c"),
     cut: () => viaKey("x"),
   };
@@ -132,6 +140,13 @@ async function openPuppeteer(engine, url, size) {
     tap: (selector) => (page.viewport()?.hasTouch ? page.tap(selector) : page.click(selector)),
     resize: (asPhone) => page.setViewport(asPhone ? phone : desktop),
     close: () => browser.close(),
+    // An input method's composition (Chromium only): each text shown in turn, the last one committed.
+    compose: async (texts) => {
+      const session = await page.createCDPSession();
+      for (const text of texts) await session.send("Input.imeSetComposition", { text, selectionStart: text.length, selectionEnd: text.length });
+      await session.send("Input.insertText", { text: texts.at(-1) });
+      await session.detach();
+    },
   };
   driver.clipboard = engine === "firefox" ? realClipboard(driver) : scriptedClipboard(driver);
   return driver;

@@ -1,13 +1,20 @@
 # Writes the one-file page: the template with the core module, the page's
-# script and the note on the cipher's strength (taken from Info.txt, so the
-# two never disagree) put in place. Run with cmake -P and these variables:
+# script (its files, given with | between them, joined in one closure) and
+# the note on the cipher's strength (taken from Info.txt, so the two never
+# disagree) put in place. Run with cmake -P and these variables:
 #   TEMPLATE CORE_JS PAGE_JS INFO_TXT OUTPUT PRODUCT VERSION
 
 cmake_policy(VERSION 3.25)
 
 file(READ "${TEMPLATE}" page)
 file(READ "${CORE_JS}" core)
-file(READ "${PAGE_JS}" script)
+string(REPLACE "|" ";" page_scripts "${PAGE_JS}")
+set(script "\"use strict\";\n(() => {\n")
+foreach(file IN LISTS page_scripts)
+  file(READ "${file}" part)
+  string(APPEND script "${part}\n")
+endforeach()
+string(APPEND script "})();\n")
 file(READ "${INFO_TXT}" info)
 
 foreach(part core script)

@@ -1,0 +1,32 @@
+// The page's messages, and its message boxes: one button "OK", or "OK" and
+// "Avbryt" (Escape counts as Avbryt). ask resolves to true for OK.
+const texts = {
+    noSelection: "Du måste markera text",
+    noPassword: "Du har glömt lösenord",
+    warning: "Viktigt !!  Om du inte kommer ihåg\r\nLösenordet kan du aldrig Dekryptera ",
+    done: "Kryptering / Dekryptering  Klar  OK",
+    starting: "Startar …",
+    noWebAssembly: "Den här webbläsaren kan inte köra Velmora: WebAssembly saknas eller är avstängt.",
+    noStart: "Velmora kunde inte starta: webbläsaren har WebAssembly men kunde inte köra det (till exempel för att för lite minne tilläts). Stäng andra flikar och ladda om sidan, eller försök i en annan webbläsare.",
+    noClipboardRead: "Webbläsaren lät inte sidan läsa urklippet. Klistra in med Ctrl+V (eller håll fingret i textrutan och välj Klistra in).",
+    noClipboardWrite: "Webbläsaren lät inte sidan skriva till urklippet. Markera texten och kopiera med Ctrl+C (eller håll fingret på texten och välj Kopiera).",
+};
+
+const $ = (id) => document.getElementById(id);
+const dialog = $("dlgMessage");
+const ask = (message, icon, withCancel) => new Promise((resolve) => {
+    $("dlgText").textContent = message;
+    $("dlgIcon").className = icon;
+    $("dlgCancel").hidden = !withCancel;
+    const answer = (ok) => {
+        dialog.onclose = null;
+        dialog.close();
+        resolve(ok);
+    };
+    $("dlgOk").onclick = () => answer(true);
+    $("dlgCancel").onclick = () => answer(false);
+    dialog.onclose = () => resolve(false);
+    dialog.showModal();
+    $("dlgOk").focus();
+});
+const tell = (message, icon) => ask(message, icon, false);
