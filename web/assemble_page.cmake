@@ -2,14 +2,17 @@
 # script (its files, given with | between them, joined in one closure) and
 # the note on the cipher's strength (taken from Info.txt, so the two never
 # disagree) put in place. Run with cmake -P and these variables:
-#   TEMPLATE CORE_JS PAGE_JS INFO_TXT OUTPUT PRODUCT VERSION
+#   TEMPLATE CORE_JS PAGE_JS MESSAGES_JSON INFO_TXT OUTPUT PRODUCT VERSION
+# The messages the page shares with the window (MESSAGES_JSON, an object of
+# strings) become the script's first constant, windowMessages.
 
 cmake_policy(VERSION 3.25)
 
 file(READ "${TEMPLATE}" page)
 file(READ "${CORE_JS}" core)
 string(REPLACE "|" ";" page_scripts "${PAGE_JS}")
-set(script "\"use strict\";\n(() => {\n")
+file(READ "${MESSAGES_JSON}" messages)
+set(script "\"use strict\";\n(() => {\nconst windowMessages = ${messages};\n")
 foreach(file IN LISTS page_scripts)
   file(READ "${file}" part)
   string(APPEND script "${part}\n")

@@ -1,10 +1,9 @@
 // The page's messages, and its message boxes: one button "OK", or "OK" and
-// "Avbryt" (Escape counts as Avbryt). ask resolves to true for OK.
+// "Avbryt" (Escape counts as Avbryt). ask resolves to true for OK. The
+// messages it shares with the window (windowMessages) come first, written
+// by the build from resources/messages.json.
 const texts = {
-    noSelection: "Du måste markera text",
-    noPassword: "Du har glömt lösenord",
-    warning: "Viktigt !!  Om du inte kommer ihåg\r\nLösenordet kan du aldrig Dekryptera ",
-    done: "Kryptering / Dekryptering  Klar  OK",
+    ...windowMessages,
     starting: "Startar …",
     noWebAssembly: "Den här webbläsaren kan inte köra Velmora: WebAssembly saknas eller är avstängt.",
     noStart: "Velmora kunde inte starta: webbläsaren har WebAssembly men kunde inte köra det (till exempel för att för lite minne tilläts). Stäng andra flikar och ladda om sidan, eller försök i en annan webbläsare.",
