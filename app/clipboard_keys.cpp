@@ -5,9 +5,15 @@
 QList<QKeySequence> clipboardKeys(QKeySequence::StandardKey command) {
     QList<QKeySequence> keys;
     switch (command) {
-    case QKeySequence::Copy: keys = {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}; break;
-    case QKeySequence::Cut: keys = {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}; break;
-    case QKeySequence::Paste: keys = {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}; break;
+    case QKeySequence::Copy:
+        keys = {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)};
+        break;
+    case QKeySequence::Cut:
+        keys = {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)};
+        break;
+    case QKeySequence::Paste:
+        keys = {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)};
+        break;
     default: break;
     }
     // Some platform themes leave the older keys out; others add their own.

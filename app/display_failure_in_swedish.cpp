@@ -26,9 +26,12 @@ QString swedishLine() {
     const QByteArray display = qgetenv("DISPLAY");
     const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
     if (display.isEmpty() && wayland.isEmpty()) {
-        return QStringLiteral("velmora: ingen bildskärm att visa fönstret på (varken DISPLAY eller WAYLAND_DISPLAY är satt).");
+        return QStringLiteral(
+            "velmora: ingen bildskärm att visa fönstret på (varken DISPLAY eller WAYLAND_DISPLAY är satt).");
     }
-    return QStringLiteral("velmora: bildskärmen går inte att öppna, fönstret kan inte visas (DISPLAY=\"%1\" WAYLAND_DISPLAY=\"%2\").")
+    return QStringLiteral(
+               "velmora: bildskärmen går inte att öppna, fönstret kan inte visas (DISPLAY=\"%1\" "
+               "WAYLAND_DISPLAY=\"%2\").")
         .arg(QString::fromLocal8Bit(display), QString::fromLocal8Bit(wayland));
 }
 
@@ -43,15 +46,11 @@ void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
     held.append({type, QByteArray(context.category), text});
 }
 
-} // namespace
+}  // namespace
 
-DisplayFailureInSwedish::DisplayFailureInSwedish() {
-    passOnTo = qInstallMessageHandler(holdOrEnd);
-}
+DisplayFailureInSwedish::DisplayFailureInSwedish() { passOnTo = qInstallMessageHandler(holdOrEnd); }
 
-DisplayFailureInSwedish::~DisplayFailureInSwedish() {
-    started();
-}
+DisplayFailureInSwedish::~DisplayFailureInSwedish() { started(); }
 
 void DisplayFailureInSwedish::started() {
     const QtMessageHandler next = std::exchange(passOnTo, nullptr);

@@ -12,10 +12,7 @@ constexpr char16_t kEscape = 0xE01B;
 constexpr char16_t kFirstSelector = 0xFE00;
 constexpr std::array<char16_t, 6> kEscaped = {0x2028, 0x2029, 0xE00D, 0xE01B, 0xFDD0, 0xFDD1};
 
-
-bool isSelector(char16_t c) {
-    return c >= kFirstSelector && c < kFirstSelector + kEscaped.size();
-}
+bool isSelector(char16_t c) { return c >= kFirstSelector && c < kFirstSelector + kEscaped.size(); }
 
 // The selector that names c, or 0 when c needs no escape.
 char16_t selectorFor(char16_t c) {
@@ -41,9 +38,7 @@ bool anyStoredAsOther(const QString& s) {
     return std::any_of(s.cbegin(), s.cend(), [](QChar c) { return storedAsOther(c.unicode()); });
 }
 
-bool isEscapePair(char16_t first, char16_t second) {
-    return first == kEscape && isSelector(second);
-}
+bool isEscapePair(char16_t first, char16_t second) { return first == kEscape && isSelector(second); }
 
 qsizetype exactLengthOf(const QString& stored) {
     const QChar* s = stored.constData();
@@ -79,7 +74,6 @@ qsizetype walkExact(const QString& stored, qsizetype from, qsizetype count, bool
     }
     return i;
 }
-
 
 QString toDocumentForm(const QString& exact) {
     const QChar* in = exact.constData();
@@ -141,4 +135,3 @@ QString fromDocumentForm(const QString& stored) {
     exact.truncate(o - out);
     return exact;
 }
-

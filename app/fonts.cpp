@@ -5,8 +5,7 @@
 #include <cmath>
 
 void installFontSubstitutes() {
-    const QStringList preferred = {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                                   QStringLiteral("Arial")};
+    const QStringList preferred = {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Arial")};
     for (const char* family : {"MS Sans Serif", "Microsoft Sans Serif"}) {
         const QString name = QString::fromLatin1(family);
         if (QFont::substitutes(name) != preferred) {

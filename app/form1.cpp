@@ -9,8 +9,8 @@
 #include "app/ss_command.h"
 #include "app/ss_panel.h"
 #include "app/status_line.h"
-#include "resources/velmora_resources.h"
 #include "app/window_palette.h"
+#include "resources/velmora_resources.h"
 
 #include <QAction>
 #include <QIcon>
@@ -28,9 +28,7 @@ const QColor kLightGrey(192, 192, 192);
 const QColor kLightYellow(255, 255, 224);
 
 // Positions and sizes are given in twips; 15 twips make one pixel.
-QRect twips(int left, int top, int width, int height) {
-    return {left / 15, top / 15, width / 15, height / 15};
-}
+QRect twips(int left, int top, int width, int height) { return {left / 15, top / 15, width / 15, height / 15}; }
 
 void setTextColor(QWidget* widget, const QColor& color) {
     QPalette p = widget->palette();
@@ -59,7 +57,7 @@ SSCommand* makeButton(QWidget* parent, const QString& name, const QString& capti
     return button;
 }
 
-} // namespace
+}  // namespace
 
 Form1::Form1(RuntimeServices& runtime, QWidget* parent) : QMainWindow(parent), runtime_(runtime) {
     setObjectName(QStringLiteral("Form1"));
@@ -137,12 +135,12 @@ void Form1::buildControls() {
     }
     txtClip->setText(velmora::resources::text(velmora::resources::kHelpText));
 
-    SSCommand1 = makeButton(client, QStringLiteral("SSCommand1"), QStringLiteral("&Kopiera"),
-                            twips(1920, 4860, 975, 375));
-    SSCommand2 = makeButton(client, QStringLiteral("SSCommand2"), QStringLiteral("Klipp &Ut"),
-                            twips(3510, 4860, 975, 375));
-    SSCommand3 = makeButton(client, QStringLiteral("SSCommand3"), QStringLiteral("Klistra &In"),
-                            twips(5160, 4860, 975, 375));
+    SSCommand1 =
+        makeButton(client, QStringLiteral("SSCommand1"), QStringLiteral("&Kopiera"), twips(1920, 4860, 975, 375));
+    SSCommand2 =
+        makeButton(client, QStringLiteral("SSCommand2"), QStringLiteral("Klipp &Ut"), twips(3510, 4860, 975, 375));
+    SSCommand3 =
+        makeButton(client, QStringLiteral("SSCommand3"), QStringLiteral("Klistra &In"), twips(5160, 4860, 975, 375));
 
     Label1 = makeLabel(client, QStringLiteral("Label1"), twips(60, 5370, 2085, 255));
     Label1->setText(QStringLiteral("Skriv in lösenord/nyckel"));
@@ -161,14 +159,12 @@ void Form1::buildControls() {
     cmdKryDekry->setFont(msSansSerif(9.75, true));
     cmdKryDekry->setPicture(buttonPicture);
 
-    Command3D1 = makeButton(client, QStringLiteral("Command3D1"), QStringLiteral("&Exit"),
-                            twips(6150, 5520, 735, 450));
+    Command3D1 = makeButton(client, QStringLiteral("Command3D1"), QStringLiteral("&Exit"), twips(6150, 5520, 735, 450));
     Command3D1->setFont(msSansSerif(9.75, true));
     Command3D1->setPicture(buttonPicture);
 
     // Tab order by tab index; Qt closes the chain back to the first.
-    QWidget* const order[] = {Command3D1, Text1, cmdKryDekry, txtClip, SSCommand1, SSCommand2, SSCommand3,
-                              SSCommand4};
+    QWidget* const order[] = {Command3D1, Text1, cmdKryDekry, txtClip, SSCommand1, SSCommand2, SSCommand3, SSCommand4};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     Command3D1->setFocus(Qt::OtherFocusReason);

@@ -3,14 +3,14 @@
 // replaces the whole text of txtClip.
 #include "app/form1.h"
 
-#include "cipher/blanks.h"
-#include "cipher/input_refusal.h"
 #include "app/lossless_text_box.h"
 #include "app/password_box.h"
-#include "cipher/rtc_random.h"
 #include "app/runtime_services.h"
-#include "cipher/text_cipher.h"
 #include "app/utf16_view.h"
+#include "cipher/blanks.h"
+#include "cipher/input_refusal.h"
+#include "cipher/rtc_random.h"
+#include "cipher/text_cipher.h"
 #include "resources/messages.h"
 #include "secrets/wipe.h"
 
@@ -37,7 +37,7 @@ private:
     RuntimeServices& runtime_;
 };
 
-} // namespace
+}  // namespace
 
 void Form1::cmdKryDekry_Click() {
     emit handlerEntered(QStringLiteral("cmdKryDekry_Click"));
@@ -59,13 +59,14 @@ void Form1::cmdKryDekry_Click() {
     // Characters the code page cannot carry would come back mangled: refuse
     // before anything is promised or changed.
     const auto textBeforeSelection = [this] { return txtClip->text().left(txtClip->selStart()).toStdU16String(); };
-    if (const auto refusal = velmora::inputRefusal(utf16View(selection), utf16View(Text1->text()), textBeforeSelection)) {
+    if (const auto refusal =
+            velmora::inputRefusal(utf16View(selection), utf16View(Text1->text()), textBeforeSelection)) {
         runtime_.msgBox(this, QString::fromStdString(refusal->message()), RuntimeServices::Critical);
         return;
     }
 
-    if (runtime_.msgBox(this, kWarning, RuntimeServices::Critical | RuntimeServices::OkCancel)
-        == RuntimeServices::Cancel) {
+    if (runtime_.msgBox(this, kWarning, RuntimeServices::Critical | RuntimeServices::OkCancel) ==
+        RuntimeServices::Cancel) {
         return;
     }
 

@@ -8,7 +8,7 @@ namespace {
 // 0x00F0CAA6 and 0x00E0FFFF as the runtime writes colours (0x00BBGGRR).
 const QColor kFocusColour(0xA6, 0xCA, 0xF0);
 const QColor kRestColour(0xFF, 0xFF, 0xE0);
-} // namespace
+}  // namespace
 
 void Form1::Text1_GotFocus() {
     emit handlerEntered(QStringLiteral("Text1_GotFocus"));

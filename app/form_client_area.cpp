@@ -2,9 +2,7 @@
 
 #include <QPainter>
 
-FormClientArea::FormClientArea(QWidget* parent) : QWidget(parent) {
-    setAutoFillBackground(true);
-}
+FormClientArea::FormClientArea(QWidget* parent) : QWidget(parent) { setAutoFillBackground(true); }
 
 void FormClientArea::setPicture(const QPixmap& picture) {
     picture_ = picture;

@@ -34,9 +34,7 @@ namespace {
 // length costs at most about twice the layout of the same text in short words.
 constexpr qsizetype kLongestWrappedWord = 1024;
 
-bool hasUnwrappableRun(QStringView stored) {
-    return hasUnbreakableRun(stored, kLongestWrappedWord);
-}
+bool hasUnwrappableRun(QStringView stored) { return hasUnbreakableRun(stored, kLongestWrappedWord); }
 
 bool blockHasUnwrappableRun(const QTextBlock& block) {
     return block.length() > kLongestWrappedWord + 1 && hasUnwrappableRun(block.text());
@@ -54,8 +52,7 @@ bool isTypedText(const QKeyEvent* e) {
     if (text.isEmpty()) return false;
     const QChar c = text.at(0);
     if (c.category() == QChar::Other_Format) return true;
-    if (e->modifiers() == Qt::ControlModifier ||
-        e->modifiers() == (Qt::ShiftModifier | Qt::ControlModifier))
+    if (e->modifiers() == Qt::ControlModifier || e->modifiers() == (Qt::ShiftModifier | Qt::ControlModifier))
         return false;
     return c.isPrint() || c.category() == QChar::Other_PrivateUse || c == u'\t' ||
            (c.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
@@ -70,9 +67,7 @@ LosslessTextBox::LosslessTextBox(QWidget* parent) : QPlainTextEdit(parent) {
             [this](int from, int, int added) { adaptWrapModeToChange(from, added); });
 }
 
-QString LosslessTextBox::text() const {
-    return fromDocumentForm(document()->toRawText());
-}
+QString LosslessTextBox::text() const { return fromDocumentForm(document()->toRawText()); }
 
 void LosslessTextBox::setText(const QString& text) {
     // Like setPlainText: one replacement that cannot be undone, and the
@@ -105,9 +100,7 @@ QString LosslessTextBox::selText() const {
     return fromDocumentForm(storedRange(cursor.selectionStart(), cursor.selectionEnd()));
 }
 
-void LosslessTextBox::setSelText(const QString& text) {
-    insertAtCursor(text);
-}
+void LosslessTextBox::setSelText(const QString& text) { insertAtCursor(text); }
 
 int LosslessTextBox::selStart() const {
     return static_cast<int>(exactLengthOf(storedRange(0, exactCursor().selectionStart())));
@@ -130,8 +123,7 @@ void LosslessTextBox::setSelLength(int length) {
     QTextCursor cursor = exactCursor();
     const int start = cursor.selectionStart();
     cursor.setPosition(start);
-    cursor.setPosition(static_cast<int>(walkExact(stored, start, std::max(length, 0), true)),
-                       QTextCursor::KeepAnchor);
+    cursor.setPosition(static_cast<int>(walkExact(stored, start, std::max(length, 0), true)), QTextCursor::KeepAnchor);
     setTextCursor(cursor);
 }
 
@@ -151,8 +143,7 @@ void LosslessTextBox::keyPressEvent(QKeyEvent* e) {
 
     // Shift+Enter breaks the line the same way as Enter: with CRLF.
     if (e->matches(QKeySequence::InsertLineSeparator)) {
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
-                        e->isAutoRepeat());
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), e->isAutoRepeat());
         QPlainTextEdit::keyPressEvent(&enter);
         e->setAccepted(enter.isAccepted());
         return;
@@ -191,8 +182,7 @@ void LosslessTextBox::inputMethodEvent(QInputMethodEvent* e) {
         return;
     }
     QInputMethodEvent stored(e->preeditString(), e->attributes());
-    stored.setCommitString(toDocumentForm(e->commitString()), e->replacementStart(),
-                           e->replacementLength());
+    stored.setCommitString(toDocumentForm(e->commitString()), e->replacementStart(), e->replacementLength());
     QPlainTextEdit::inputMethodEvent(&stored);
     e->setAccepted(stored.isAccepted());
 }
@@ -254,8 +244,7 @@ QTextCursor LosslessTextBox::exactCursor() const {
 void LosslessTextBox::keepCursorOutOfPairs() {
     const QTextCursor current = textCursor();
     const QTextCursor cursor = exactCursor();
-    if (cursor.anchor() != current.anchor() || cursor.position() != current.position())
-        setTextCursor(cursor);
+    if (cursor.anchor() != current.anchor() || cursor.position() != current.position()) setTextCursor(cursor);
 }
 
 // Replaces the selection (or inserts at the caret) with exact text as one
@@ -298,8 +287,7 @@ void LosslessTextBox::adaptWrapModeToChange(int from, int added) {
 void LosslessTextBox::applySelectionPalette() {
     QPalette p = palette();
     p.setBrush(QPalette::Inactive, QPalette::Highlight, p.brush(QPalette::Inactive, QPalette::Base));
-    p.setBrush(QPalette::Inactive, QPalette::HighlightedText,
-               p.brush(QPalette::Inactive, QPalette::Text));
+    p.setBrush(QPalette::Inactive, QPalette::HighlightedText, p.brush(QPalette::Inactive, QPalette::Text));
     if (p == palette()) return;
     adjustingPalette_ = true;
     setPalette(p);

@@ -46,7 +46,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 PasswordBox::PasswordBox(QWidget* parent) : QLineEdit(parent) {
     auto* style = new AsteriskStyle();
@@ -69,9 +69,7 @@ void PasswordBox::setBackColor(const QColor& color) {
     setPalette(p);
 }
 
-QColor PasswordBox::backColor() const {
-    return palette().color(QPalette::Base);
-}
+QColor PasswordBox::backColor() const { return palette().color(QPalette::Base); }
 
 bool PasswordBox::event(QEvent* event) {
     if (leaveClipboardKeyToWindow(event)) return true;
@@ -112,10 +110,8 @@ void PasswordBox::focusOutEvent(QFocusEvent* event) {
     switch (event->reason()) {
     case Qt::ActiveWindowFocusReason:
     case Qt::PopupFocusReason:
-    case Qt::MenuBarFocusReason:
-        return;  // the keyboard is away for a while; the box keeps the window's focus
-    default:
-        break;
+    case Qt::MenuBarFocusReason: return;  // the keyboard is away for a while; the box keeps the window's focus
+    default: break;
     }
     if (!hasReportedFocus_) return;
     hasReportedFocus_ = false;

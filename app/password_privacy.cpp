@@ -4,14 +4,14 @@
 #include <QLineEdit>
 #include <QStyle>
 
-
 namespace {
 
 QAccessible::UpdateHandler passOnTo = nullptr;
 
 // The box's password character, as many times as the text has characters.
 QString shownAs(const QLineEdit& box, const QString& text) {
-    const auto mask = static_cast<char16_t>(box.style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &box));
+    const auto mask =
+        static_cast<char16_t>(box.style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &box));
     return QString(text.size(), QChar(mask));
 }
 
@@ -39,8 +39,7 @@ void hidePasswordText(QAccessibleEvent* event) {
                                           shownAs(*box, e->textInserted()));
         return forward(&hidden);
     }
-    default:
-        return forward(event);
+    default: return forward(event);
     }
 }
 
@@ -54,7 +53,7 @@ void forward(QAccessibleEvent* event) {
     QAccessible::installUpdateHandler(&hidePasswordText);
 }
 
-} // namespace
+}  // namespace
 
 void hidePasswordsFromAssistiveTechnology() {
     const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(&hidePasswordText);

@@ -31,9 +31,7 @@ int QtRuntimeServices::msgBox(QWidget* parent, const QString& prompt, int style)
     return cancel != nullptr && box.clickedButton() != ok ? Cancel : Ok;
 }
 
-void QtRuntimeServices::clearClipboard() {
-    QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
-}
+void QtRuntimeServices::clearClipboard() { QGuiApplication::clipboard()->clear(QClipboard::Clipboard); }
 
 void QtRuntimeServices::setClipboardText(const QString& text) {
     QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
@@ -62,9 +60,7 @@ void QtRuntimeServices::setMousePointer(int pointer) {
     }
 }
 
-QString QtRuntimeServices::appPath() {
-    return QCoreApplication::applicationDirPath();
-}
+QString QtRuntimeServices::appPath() { return QCoreApplication::applicationDirPath(); }
 
 void QtRuntimeServices::startProgram(const QString& program, const QStringList& arguments,
                                      std::function<void()> whenFailed) {

@@ -45,7 +45,9 @@ public:
         clipboardHasText = true;
         clipboard = text;
     }
-    std::optional<QString> clipboardText() override { return clipboardHasText ? std::optional(clipboard) : std::nullopt; }
+    std::optional<QString> clipboardText() override {
+        return clipboardHasText ? std::optional(clipboard) : std::nullopt;
+    }
     void setMousePointer(int value) override { pointerChanges.append(pointer = value); }
     QString appPath() override { return programDirectory; }
     void startProgram(const QString& program, const QStringList& arguments, std::function<void()> whenFailed) override {

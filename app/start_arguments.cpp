@@ -16,8 +16,9 @@ namespace {
 // Qt's documented options of QGuiApplication and QApplication, without the
 // leading dash; Qt takes them with one dash or two.
 constexpr std::array<std::string_view, 12> kQtOptionsWithValue = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
-    "qwindowtitle", "session", "display", "geometry", "style", "stylesheet"};
+    "platform",        "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+    "display",         "geometry",           "style",         "stylesheet"};
 constexpr std::array<std::string_view, 2> kQtOptionsWithAttachedValue = {"style=", "stylesheet="};
 constexpr std::array<std::string_view, 2> kQtFlags = {"reverse", "widgetcount"};
 
@@ -51,7 +52,7 @@ Samma sak på kommandoraden gör velmora-crypt; se velmora-crypt --help.
 )";
 }
 
-} // namespace
+}  // namespace
 
 std::optional<StartAnswer> answerStartArguments(std::span<const std::string_view> args) {
     std::optional<StartAnswer> mistake;  // --help and --version win over it
@@ -84,4 +85,4 @@ std::optional<int> answerWithoutWindow(int argc, char** argv) {
     return std::fflush(stdout) == 0 ? answer->status : 1;
 }
 
-} // namespace velmora
+}  // namespace velmora

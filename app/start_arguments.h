@@ -25,4 +25,4 @@ std::optional<StartAnswer> answerStartArguments(std::span<const std::string_view
 // is to start.
 std::optional<int> answerWithoutWindow(int argc, char** argv);
 
-} // namespace velmora
+}  // namespace velmora

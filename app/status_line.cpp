@@ -20,7 +20,7 @@ QAccessibleInterface* accessibleStatusLine(const QString&, QObject* object) {
     return line != nullptr ? new AccessibleStatusLine(line) : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 StatusLine::StatusLine(QWidget* parent) : QLabel(parent) {
     static const bool installed = (QAccessible::installFactory(&accessibleStatusLine), true);

@@ -50,18 +50,10 @@ constexpr Entry kButtons[] = {
 };
 
 constexpr Entry kScrollBar[] = {
-    {"Scroll here", "Rulla hit"},
-    {"Left edge", "Vänsterkant"},
-    {"Top", "Överst"},
-    {"Right edge", "Högerkant"},
-    {"Bottom", "Nederst"},
-    {"Page left", "Sida vänster"},
-    {"Page up", "Sida upp"},
-    {"Page right", "Sida höger"},
-    {"Page down", "Sida ned"},
-    {"Scroll left", "Rulla vänster"},
-    {"Scroll up", "Rulla upp"},
-    {"Scroll right", "Rulla höger"},
+    {"Scroll here", "Rulla hit"},     {"Left edge", "Vänsterkant"}, {"Top", "Överst"},
+    {"Right edge", "Högerkant"},      {"Bottom", "Nederst"},        {"Page left", "Sida vänster"},
+    {"Page up", "Sida upp"},          {"Page right", "Sida höger"}, {"Page down", "Sida ned"},
+    {"Scroll left", "Rulla vänster"}, {"Scroll up", "Rulla upp"},   {"Scroll right", "Rulla höger"},
     {"Scroll down", "Rulla ned"},
 };
 
@@ -86,7 +78,7 @@ const QHash<QString, QString>& table() {
     return entries;
 }
 
-} // namespace
+}  // namespace
 
 QString SwedishTranslator::translate(const char* context, const char* sourceText, const char*, int) const {
     if (context == nullptr || sourceText == nullptr) return {};

@@ -32,7 +32,7 @@ constexpr RoleColours kColours[] = {
 };
 static_assert(std::size(kColours) == QPalette::NColorRoles, "every role has its colours");
 
-} // namespace
+}  // namespace
 
 QPalette windowPalette() {
     QPalette palette;

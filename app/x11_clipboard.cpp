@@ -65,8 +65,8 @@ public:
         if (screen == nullptr) return std::nullopt;
         window_ = xcb_generate_id(c_);
         const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_create_window(c_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
-                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                          XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
         clipboard_ = atom(c_, "CLIPBOARD");
         property_ = atom(c_, "VELMORA_CLIPBOARD");
         incremental_ = atom(c_, "INCR");
@@ -98,7 +98,8 @@ private:
         const auto notified = waitFor(c_, Clock::now() + patience_, [](const xcb_generic_event_t& e) {
             return (e.response_type & 0x7f) == XCB_SELECTION_NOTIFY;
         });
-        if (!notified || reinterpret_cast<const xcb_selection_notify_event_t*>(notified.get())->property == XCB_ATOM_NONE) {
+        if (!notified ||
+            reinterpret_cast<const xcb_selection_notify_event_t*>(notified.get())->property == XCB_ATOM_NONE) {
             return std::nullopt;
         }
         const auto first = takeProperty(c_, window_, property_);
@@ -126,10 +127,11 @@ private:
     xcb_atom_t clipboard_ = XCB_ATOM_NONE, property_ = XCB_ATOM_NONE, incremental_ = XCB_ATOM_NONE;
 };
 
-} // namespace
+}  // namespace
 
 std::optional<QString> readX11ClipboardText(const QByteArray& display, std::chrono::milliseconds patience) {
-    const std::unique_ptr<xcb_connection_t, Disconnect> c(xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr));
+    const std::unique_ptr<xcb_connection_t, Disconnect> c(
+        xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr));
     if (xcb_connection_has_error(c.get()) != 0) return std::nullopt;
     return ClipboardReader(c.get(), patience).text();
 }

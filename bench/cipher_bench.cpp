@@ -1,7 +1,7 @@
 // The text cipher's speed: the literal algorithm, the fast path and a plain
 // memcpy of the same buffer, in characters per second, on mail-like text.
-#include "cipher/key_stream.h"
 #include "bench/mail_text.h"
+#include "cipher/key_stream.h"
 #include "cipher/rtc_random.h"
 #include "cipher/text_cipher.h"
 
@@ -17,13 +17,14 @@ constexpr std::u16string_view kPassword = u"Hemligt7";
 const std::u16string& textOf(std::int64_t length) {
     static std::u16string small, large;
     auto& text = length <= (1 << 16) ? small : large;
-    if (text.size() != static_cast<std::size_t>(length)) text = velmora::bench::mailText(static_cast<std::size_t>(length));
+    if (text.size() != static_cast<std::size_t>(length))
+        text = velmora::bench::mailText(static_cast<std::size_t>(length));
     return text;
 }
 
 void setRate(benchmark::State& state, std::int64_t characters) {
-    state.counters["chars/s"] = benchmark::Counter(static_cast<double>(characters * state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["chars/s"] =
+        benchmark::Counter(static_cast<double>(characters * state.iterations()), benchmark::Counter::kIsRate);
     state.SetBytesProcessed(characters * state.iterations() * 2);
 }
 
@@ -73,7 +74,7 @@ void Memcpy(benchmark::State& state) {
 constexpr std::int64_t kSmall = 64 << 10;
 constexpr std::int64_t kLarge = 64 << 20;
 
-} // namespace
+}  // namespace
 
 BENCHMARK(Reference)->Arg(kSmall)->Unit(benchmark::kMillisecond);
 BENCHMARK(Reference)->Arg(kLarge)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -5,8 +5,8 @@
 #include "app/form1.h"
 #include "app/lossless_text_box.h"
 #include "app/password_box.h"
-#include "bench/offscreen_benchmark_main.h"
 #include "app/recording_runtime_services.h"
+#include "bench/offscreen_benchmark_main.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -55,7 +55,7 @@ void PasteSelectAllEncrypt(benchmark::State& state) {
     state.counters["encrypt_ms"] = benchmark::Counter(encryptMs, benchmark::Counter::kAvgIterations);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(PasteSelectAllEncrypt)
     ->RangeMultiplier(2)

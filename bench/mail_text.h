@@ -10,10 +10,35 @@ namespace velmora::bench {
 // CRLF, a few with letters above 127, the odd euro sign and digit.
 inline std::u16string mailText(std::size_t length, unsigned seed = 1) {
     static const char16_t* const words[] = {
-        u"hej", u"och", u"att", u"det", u"som", u"på", u"är", u"för", u"med", u"till",
-        u"mötet", u"imorgon", u"klockan", u"tio", u"vänliga", u"hälsningar", u"avtalet",
-        u"kostar", u"1\u00A0250\u00A0\u20AC", u"lösenordet", u"överenskommelse", u"sändning",
-        u"Göteborg", u"Stockholm", u"räkningen", u"bifogad", u"fråga", u"svar", u"2026-12-06",
+        u"hej",
+        u"och",
+        u"att",
+        u"det",
+        u"som",
+        u"på",
+        u"är",
+        u"för",
+        u"med",
+        u"till",
+        u"mötet",
+        u"imorgon",
+        u"klockan",
+        u"tio",
+        u"vänliga",
+        u"hälsningar",
+        u"avtalet",
+        u"kostar",
+        u"1\u00A0250\u00A0\u20AC",
+        u"lösenordet",
+        u"överenskommelse",
+        u"sändning",
+        u"Göteborg",
+        u"Stockholm",
+        u"räkningen",
+        u"bifogad",
+        u"fråga",
+        u"svar",
+        u"2026-12-06",
     };
     std::mt19937 rng(seed);
     std::uniform_int_distribution<std::size_t> pick(0, std::size(words) - 1);
@@ -36,4 +61,4 @@ inline std::u16string mailText(std::size_t length, unsigned seed = 1) {
     return text;
 }
 
-} // namespace velmora::bench
+}  // namespace velmora::bench

@@ -2,10 +2,10 @@
 // the result, with the real widgets on the offscreen platform.
 #include "app/form1.h"
 #include "app/lossless_text_box.h"
-#include "bench/mail_text.h"
 #include "app/password_box.h"
-#include "bench/offscreen_benchmark_main.h"
 #include "app/recording_runtime_services.h"
+#include "bench/mail_text.h"
+#include "bench/offscreen_benchmark_main.h"
 
 #include <QApplication>
 
@@ -33,11 +33,11 @@ void MainJob(benchmark::State& state) {
         // Let the text box lay out the new text, as it would on screen.
         QApplication::processEvents();
     }
-    state.counters["chars/s"] = benchmark::Counter(static_cast<double>(length) * static_cast<double>(state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["chars/s"] = benchmark::Counter(
+        static_cast<double>(length) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(MainJob)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 

@@ -9,4 +9,4 @@ std::u16string_view trimBlanks(std::u16string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-} // namespace velmora
+}  // namespace velmora

@@ -8,4 +8,4 @@ namespace velmora {
 // only, as the runtime's trim) removed; blanks inside stay.
 std::u16string_view trimBlanks(std::u16string_view text);
 
-} // namespace velmora
+}  // namespace velmora

@@ -26,7 +26,7 @@ std::atomic<Level>& inForce() {
     return level;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<Level> availableLevels() {
     std::vector<Level> levels;
@@ -36,9 +36,7 @@ std::vector<Level> availableLevels() {
     return levels;
 }
 
-Level levelInForce() {
-    return inForce().load(std::memory_order_relaxed);
-}
+Level levelInForce() { return inForce().load(std::memory_order_relaxed); }
 
 bool useLevel(Level level) {
     if (level > detected()) return false;
@@ -46,4 +44,4 @@ bool useLevel(Level level) {
     return true;
 }
 
-} // namespace velmora::cpu
+}  // namespace velmora::cpu

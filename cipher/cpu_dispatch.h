@@ -81,7 +81,7 @@ struct Builds<body, Result(Args...)> {
 #endif
 };
 
-} // namespace detail
+}  // namespace detail
 
 // A kernel made of one plain C++ function, body, declared
 // [[gnu::always_inline]] so that every version inlines it: compiled for the
@@ -89,4 +89,4 @@ struct Builds<body, Result(Args...)> {
 template <auto body>
 constexpr const auto& autoVectorised = detail::Builds<body>::kernel;
 
-} // namespace velmora::cpu
+}  // namespace velmora::cpu

@@ -31,4 +31,4 @@ std::optional<CipherError> inputRefusal(std::u16string_view selection, std::u16s
     return error;
 }
 
-} // namespace velmora
+}  // namespace velmora

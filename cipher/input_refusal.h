@@ -19,4 +19,4 @@ namespace velmora {
 std::optional<CipherError> inputRefusal(std::u16string_view selection, std::u16string_view typedPassword,
                                         const std::function<std::u16string()>& textBeforeSelection);
 
-} // namespace velmora
+}  // namespace velmora

@@ -21,9 +21,7 @@ struct Map {
 };
 
 // first, then second.
-constexpr Map compose(Map first, Map second) {
-    return {second.mul * first.mul, second.mul * first.add + second.add};
-}
+constexpr Map compose(Map first, Map second) { return {second.mul * first.mul, second.mul * first.add + second.add}; }
 
 // jumps[k]: k steps of the generator as one map, for every skip + 1.
 struct JumpTable {
@@ -37,9 +35,7 @@ struct JumpTable {
 };
 constexpr JumpTable kJumps;
 
-constexpr std::uint32_t applyMap(Map m, std::uint32_t state) {
-    return (m.mul * state + m.add) & RtcRandom::kMask;
-}
+constexpr std::uint32_t applyMap(Map m, std::uint32_t state) { return (m.mul * state + m.add) & RtcRandom::kMask; }
 
 // The keys of one block: key r comes from map r (mul[r], add[r]) applied to
 // the block's first state. Each lane is independent, so this loop vectorises.
@@ -86,10 +82,9 @@ constexpr auto& fillKeys = cpu::autoVectorised<fillKeysLoop>;
 constexpr auto& xorKeys = cpu::autoVectorised<xorKeysLoop>;
 constexpr auto& extendByCycles = cpu::autoVectorised<extendByCyclesLoop>;
 
-} // namespace
+}  // namespace
 
-KeyStream::KeyStream(std::span<const std::uint8_t> passwordCodes)
-    : KeyStream(passwordCodes, stateAfterRestart()) {}
+KeyStream::KeyStream(std::span<const std::uint8_t> passwordCodes) : KeyStream(passwordCodes, stateAfterRestart()) {}
 
 KeyStream::KeyStream(std::span<const std::uint8_t> passwordCodes, std::uint32_t startState) {
     const std::size_t n = passwordCodes.size();
@@ -138,8 +133,6 @@ void KeyStream::apply(std::span<std::uint8_t> codes) {
     }
 }
 
-std::uint32_t KeyStream::generatorState() const {
-    return applyMap({mul_[position_], add_[position_]}, blockStart_);
-}
+std::uint32_t KeyStream::generatorState() const { return applyMap({mul_[position_], add_[position_]}, blockStart_); }
 
-} // namespace velmora
+}  // namespace velmora

@@ -44,9 +44,9 @@ private:
     SecretVector<std::uint32_t> mul_;
     SecretVector<std::uint32_t> add_;
     Affine blockJump_{1, 0};
-    SecretBytes keys_;               // keys of the current block
-    std::uint32_t blockStart_ = 0;   // generator state for the current block's first key
-    std::size_t position_ = 0;       // next key within the current block
+    SecretBytes keys_;              // keys of the current block
+    std::uint32_t blockStart_ = 0;  // generator state for the current block's first key
+    std::size_t position_ = 0;      // next key within the current block
 };
 
-} // namespace velmora
+}  // namespace velmora

@@ -26,8 +26,6 @@ float RtcRandom::next(float x) {
     return next();
 }
 
-std::uint32_t stateAfterRestart() {
-    return RtcRandom::step(RtcRandom::seedFor(-1.0f));
-}
+std::uint32_t stateAfterRestart() { return RtcRandom::step(RtcRandom::seedFor(-1.0f)); }
 
-} // namespace velmora
+}  // namespace velmora

@@ -15,23 +15,17 @@ public:
     static constexpr std::uint32_t kInitialState = 0x50000;
 
     // One step of the generator.
-    static constexpr std::uint32_t step(std::uint32_t state) {
-        return (state * kMultiplier + kIncrement) & kMask;
-    }
+    static constexpr std::uint32_t step(std::uint32_t state) { return (state * kMultiplier + kIncrement) & kMask; }
 
     // The state a restart with the negative number x selects (before the
     // restart's own draw).
     static std::uint32_t seedFor(float x);
 
     // The draw for a state: exact, since 24 bits fit the mantissa.
-    static float valueOf(std::uint32_t state) {
-        return static_cast<float>(state) / 16777216.0f;
-    }
+    static float valueOf(std::uint32_t state) { return static_cast<float>(state) / 16777216.0f; }
 
     // Key = Int(r * 255) + 1 for r = state / 2^24, computed exactly.
-    static constexpr int keyOf(std::uint32_t state) {
-        return static_cast<int>((state * 255u) >> 24) + 1;
-    }
+    static constexpr int keyOf(std::uint32_t state) { return static_cast<int>((state * 255u) >> 24) + 1; }
 
     // rtcRandomNext with no argument: steps and returns the next value.
     float next();
@@ -52,4 +46,4 @@ private:
 // value is discarded: the first key of every run is drawn from here.
 std::uint32_t stateAfterRestart();
 
-} // namespace velmora
+}  // namespace velmora

@@ -49,13 +49,12 @@ std::optional<CipherError> toCodes(std::u16string_view text, bool isPassword, st
         for (std::size_t i = run; i < run + count; ++i) {
             const auto code = cp1252::fromUnicode(text[i]);
             if (!code) {
-                return offence(isPassword ? CipherError::Kind::UnmappableInPassword
-                                          : CipherError::Kind::UnmappableInText,
-                               text, i);
+                return offence(
+                    isPassword ? CipherError::Kind::UnmappableInPassword : CipherError::Kind::UnmappableInText, text,
+                    i);
             }
             if (*code == 0) {
-                return offence(isPassword ? CipherError::Kind::NulInPassword : CipherError::Kind::NulInText,
-                               text, i);
+                return offence(isPassword ? CipherError::Kind::NulInPassword : CipherError::Kind::NulInText, text, i);
             }
             out[i] = *code;
         }
@@ -79,7 +78,7 @@ constexpr auto kUnicode = [] {
 // Characters per piece: the codes of a piece stay in the first-level cache.
 constexpr std::size_t kPiece = 8192;
 
-} // namespace
+}  // namespace
 
 std::optional<CipherError> checkCipherInput(std::u16string_view text, std::u16string_view password) {
     SecretBytes passwordCodes;
@@ -153,4 +152,4 @@ CryptResult cryptTextReference(RtcRandom& random, std::u16string_view text, std:
     return result;
 }
 
-} // namespace velmora
+}  // namespace velmora

@@ -32,4 +32,4 @@ CryptResult cryptText(RtcRandom& random, std::u16string_view text, std::u16strin
 // for the tests and the baseline for the benchmark.
 CryptResult cryptTextReference(RtcRandom& random, std::u16string_view text, std::u16string_view password);
 
-} // namespace velmora
+}  // namespace velmora

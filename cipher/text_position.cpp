@@ -5,7 +5,7 @@ namespace velmora {
 namespace {
 bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-} // namespace
+}  // namespace
 
 TextPosition locate(std::u16string_view text, std::size_t offset) {
     TextPosition pos;
@@ -37,9 +37,10 @@ TextPosition locate(std::u16string_view text, std::size_t offset) {
 char32_t codePointAt(std::u16string_view text, std::size_t offset) {
     const char16_t c = text[offset];
     if (isHighSurrogate(c) && offset + 1 < text.size() && isLowSurrogate(text[offset + 1])) {
-        return 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (static_cast<char32_t>(text[offset + 1]) - 0xDC00);
+        return 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
+               (static_cast<char32_t>(text[offset + 1]) - 0xDC00);
     }
     return c;
 }
 
-} // namespace velmora
+}  // namespace velmora

@@ -16,4 +16,4 @@ TextPosition locate(std::u16string_view text, std::size_t offset);
 // The code point that starts at offset: a whole surrogate pair, else the unit.
 char32_t codePointAt(std::u16string_view text, std::size_t offset);
 
-} // namespace velmora
+}  // namespace velmora

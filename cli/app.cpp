@@ -42,9 +42,10 @@ int print(const std::string& text) {
 // checks): appended output would be read again without end, overwritten input
 // lost. A replaced file is a new one, never this.
 bool writesIntoUnreadInput(int input, int output) {
-    struct stat in {}, out {};
-    return ::fstat(input, &in) == 0 && ::fstat(output, &out) == 0 && S_ISREG(out.st_mode)
-        && in.st_dev == out.st_dev && in.st_ino == out.st_ino && ::lseek(input, 0, SEEK_CUR) < in.st_size;
+    struct stat in {
+    }, out{};
+    return ::fstat(input, &in) == 0 && ::fstat(output, &out) == 0 && S_ISREG(out.st_mode) && in.st_dev == out.st_dev &&
+           in.st_ino == out.st_ino && ::lseek(input, 0, SEEK_CUR) < in.st_size;
 }
 
 std::string passwordSource(const Arguments& arguments) {
@@ -63,15 +64,13 @@ std::variant<std::string, Failure> readPasswordLine(const Arguments& arguments) 
         if (file.get() < 0) return ioFailure("Kan inte öppna lösenordsfilen '" + arguments.passwordFile + "'", errno);
         return readFirstLine(file.get(), passwordSource(arguments));
     }
-    case Arguments::PasswordFrom::Descriptor:
-        return readFirstLine(arguments.passwordFd, passwordSource(arguments));
-    case Arguments::PasswordFrom::Terminal:
-        break;
+    case Arguments::PasswordFrom::Descriptor: return readFirstLine(arguments.passwordFd, passwordSource(arguments));
+    case Arguments::PasswordFrom::Terminal: break;
     }
     return readPasswordFromTerminal("Lösenord: ");
 }
 
-} // namespace
+}  // namespace
 
 int runVelmoraCrypt(std::span<const std::string_view> args) {
     auto parsed = parseArguments(args);
@@ -94,8 +93,9 @@ int runVelmoraCrypt(std::span<const std::string_view> args) {
     OutputTarget& output = *std::get<std::unique_ptr<OutputTarget>>(opened);
     if (writesIntoUnreadInput(input, output.fd())) {
         const std::string name = arguments.input ? "'" + *arguments.input + "'" : "standard in";
-        return report({ExitStatus::IoFailure, "Indata " + name + " är samma fil som utdata: den skulle skrivas över "
-                                              "eller växa utan slut. Ersätt filen med -o FIL FIL."});
+        return report({ExitStatus::IoFailure, "Indata " + name +
+                                                  " är samma fil som utdata: den skulle skrivas över "
+                                                  "eller växa utan slut. Ersätt filen med -o FIL FIL."});
     }
 
     auto line = readPasswordLine(arguments);
@@ -113,8 +113,8 @@ int runVelmoraCrypt(std::span<const std::string_view> args) {
     wipe(password);
     if (outcome.failure) {
         output.discard();
-        if (output.isStandardOutput() && outcome.bytesWritten > 0
-            && outcome.failure->status == ExitStatus::BadUsageOrInput) {
+        if (output.isStandardOutput() && outcome.bytesWritten > 0 &&
+            outcome.failure->status == ExitStatus::BadUsageOrInput) {
             outcome.failure->message += "\nDet som redan skrivits till standard ut är ofullständigt.";
         }
         return report(*outcome.failure);
@@ -123,4 +123,4 @@ int runVelmoraCrypt(std::span<const std::string_view> args) {
     return 0;
 }
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

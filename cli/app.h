@@ -9,4 +9,4 @@ namespace velmora::cli {
 // Messages go to standard error, the result to the output the arguments name.
 int runVelmoraCrypt(std::span<const std::string_view> args);
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

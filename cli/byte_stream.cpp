@@ -37,7 +37,7 @@ int writeAll(int fd, std::span<const std::uint8_t> bytes) {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int FdSink::write(std::span<const std::uint8_t> bytes) {
     const int error = writeAll(fd_, bytes);
@@ -51,4 +51,4 @@ int FdSink::write(std::span<const std::uint8_t> bytes) {
     return error;
 }
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

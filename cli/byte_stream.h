@@ -46,7 +46,7 @@ public:
 private:
     int fd_;
     bool startWriteBack_;
-    std::int64_t offset_ = 0;   // file offset of the next write, when starting write-back
+    std::int64_t offset_ = 0;  // file offset of the next write, when starting write-back
 };
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

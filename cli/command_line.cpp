@@ -10,11 +10,9 @@ namespace velmora::cli {
 
 namespace {
 
-Failure usageError(const std::string& what) {
-    return badInput(what + "\nSe 'velmora-crypt --help'.");
-}
+Failure usageError(const std::string& what) { return badInput(what + "\nSe 'velmora-crypt --help'."); }
 
-} // namespace
+}  // namespace
 
 std::variant<Arguments, Failure> parseArguments(std::span<const std::string_view> args) {
     Arguments result;
@@ -61,7 +59,9 @@ std::variant<Arguments, Failure> parseArguments(std::span<const std::string_view
             if (attached) return usageError("Flaggan --raw tar inget värde.");
             result.raw = true;
         } else if (name == "--password-file" || name == "--password-fd") {
-            if (passwordGiven) return usageError("Lösenordet får bara anges på ett sätt (--password-file eller --password-fd, en gång).");
+            if (passwordGiven)
+                return usageError(
+                    "Lösenordet får bara anges på ett sätt (--password-file eller --password-fd, en gång).");
             passwordGiven = true;
             const auto v = value();
             if (!v) return usageError("Flaggan " + std::string(name) + " kräver ett värde.");
@@ -152,8 +152,6 @@ Slutstatus:
 )";
 }
 
-std::string versionText() {
-    return std::string("velmora-crypt ") + VELMORA_VERSION_TEXT;
-}
+std::string versionText() { return std::string("velmora-crypt ") + VELMORA_VERSION_TEXT; }
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

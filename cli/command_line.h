@@ -35,4 +35,4 @@ std::string usageText();
 // "velmora-crypt <version>"
 std::string versionText();
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

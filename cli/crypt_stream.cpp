@@ -26,7 +26,7 @@ namespace {
 struct CodeCollector {
     std::uint8_t* out;
     std::size_t count = 0;
-    char32_t refusedCharacter = 0;   // U+0000 for NUL
+    char32_t refusedCharacter = 0;  // U+0000 for NUL
 
     // ASCII and U+00A0..U+00FF, nearly all of mail text, in vector runs.
     std::size_t run(const std::uint8_t* bytes, std::size_t n) {
@@ -36,7 +36,7 @@ struct CodeCollector {
     }
 
     bool ascii(const std::uint8_t* bytes, std::size_t n) {
-        if (n < 16) {   // short runs between other characters
+        if (n < 16) {  // short runs between other characters
             for (std::size_t i = 0; i < n; ++i) {
                 if (bytes[i] == 0) return refuse(0);
                 out[count++] = bytes[i];
@@ -53,7 +53,7 @@ struct CodeCollector {
 
     bool codePoint(char32_t ch) {
         const auto code = cp1252::fromUnicode(ch);
-        if (!code || *code == 0) return refuse(ch);   // outside the code page, or NUL
+        if (!code || *code == 0) return refuse(ch);  // outside the code page, or NUL
         out[count++] = *code;
         return true;
     }
@@ -101,8 +101,8 @@ private:
 // A batch: the codes of many reads, handed from the reader to the writer at
 // once.
 struct Batch {
-    std::vector<std::uint8_t> codes;   // room for a whole batch
-    std::size_t count = 0;             // how many of them are filled
+    std::vector<std::uint8_t> codes;  // room for a whole batch
+    std::size_t count = 0;            // how many of them are filled
     std::span<std::uint8_t> filled() { return {codes.data(), count}; }
     std::size_t room() const { return codes.size() - count; }
 };
@@ -261,16 +261,16 @@ private:
     HeldOutput output_;
     LinePosition position_;
     int error_ = 0;
-    std::thread thread_;   // last: starts once everything it uses is built
+    std::thread thread_;  // last: starts once everything it uses is built
 };
 
 // Why the reading stopped.
 struct SourceEnded {};
-struct WriterStopped {};   // the writer's error says why
+struct WriterStopped {};  // the writer's error says why
 struct ReadFailed {
     int error;
 };
-struct Refused {   // a character the cipher does not take
+struct Refused {  // a character the cipher does not take
     CipherError::Kind kind;
     char32_t character;
     std::uint64_t offset;                  // characters before it
@@ -314,8 +314,8 @@ private:
     // Adds a read's codes to the batch; what stops the stream, if anything.
     std::optional<ReadEnd> takeRaw(std::span<const std::uint8_t> bytes) {
         const void* nul = std::memchr(bytes.data(), 0, bytes.size());
-        const auto taken = nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - bytes.data())
-                               : bytes.size();
+        const auto taken =
+            nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - bytes.data()) : bytes.size();
         std::memcpy(batch_->codes.data() + batch_->count, bytes.data(), taken);
         batch_->count += taken;
         if (nul) return refused(CipherError::Kind::NulInText, 0);
@@ -330,9 +330,9 @@ private:
         case utf8::Decoder::Status::Ok: return std::nullopt;
         case utf8::Decoder::Status::Invalid: return decoder_.error();
         case utf8::Decoder::Status::Stopped:
-            return refused(collector.refusedCharacter == 0 ? CipherError::Kind::NulInText
-                                                           : CipherError::Kind::UnmappableInText,
-                           collector.refusedCharacter);
+            return refused(
+                collector.refusedCharacter == 0 ? CipherError::Kind::NulInText : CipherError::Kind::UnmappableInText,
+                collector.refusedCharacter);
         }
         return std::nullopt;
     }
@@ -344,15 +344,15 @@ private:
 
     ByteSource& source_;
     const bool raw_;
-    std::vector<std::uint8_t> input_;   // one read
-    utf8::Decoder decoder_{true};       // a leading byte order mark is not text
-    std::optional<Batch> batch_;        // the batch being filled
+    std::vector<std::uint8_t> input_;  // one read
+    utf8::Decoder decoder_{true};      // a leading byte order mark is not text
+    std::optional<Batch> batch_;       // the batch being filled
     std::uint64_t charactersSent_ = 0;
 };
 
 std::string invalidUtf8Message(const utf8::Error& error) {
-    return "Texten är inte giltig UTF-8: " + std::string(utf8::faultText(error.fault)) + " vid byte "
-         + std::to_string(error.offset) + " (räknat från 0).";
+    return "Texten är inte giltig UTF-8: " + std::string(utf8::faultText(error.fault)) + " vid byte " +
+           std::to_string(error.offset) + " (räknat från 0).";
 }
 
 // The refusal as the cipher itself reports it, placed after every code
@@ -387,7 +387,7 @@ StreamOutcome outcomeOf(const ReadEnd& end, Writer& writer) {
     return outcome(ioFailure("Kan inte skriva resultatet", writer.error()));
 }
 
-} // namespace
+}  // namespace
 
 StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const std::uint8_t> passwordCodes,
                           const StreamSettings& settings) {
@@ -398,4 +398,4 @@ StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const st
     return outcomeOf(end, writer);
 }
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

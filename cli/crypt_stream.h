@@ -11,8 +11,8 @@
 namespace velmora::cli {
 
 struct StreamSettings {
-    bool raw = false;                   // Windows-1252 bytes in and out instead of UTF-8
-    std::size_t chunkBytes = 64 * 1024;   // bytes asked of the source at a time
+    bool raw = false;                    // Windows-1252 bytes in and out instead of UTF-8
+    std::size_t chunkBytes = 64 * 1024;  // bytes asked of the source at a time
     // Codes handed from the reading to the writing thread at a time, a
     // batch: many reads' worth, so that handing over costs nothing.
     std::size_t batchBytes = 1024 * 1024;
@@ -23,7 +23,7 @@ struct StreamSettings {
 
 struct StreamOutcome {
     std::optional<Failure> failure;
-    std::uint64_t bytesWritten = 0;     // handed to the sink before the run ended
+    std::uint64_t bytesWritten = 0;  // handed to the sink before the run ended
 };
 
 // Reads the whole source, puts it through the cipher with the given password
@@ -33,4 +33,4 @@ struct StreamOutcome {
 StreamOutcome cryptStream(ByteSource& source, ByteSink& sink, std::span<const std::uint8_t> passwordCodes,
                           const StreamSettings& settings);
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

@@ -34,4 +34,4 @@ Failure ioFailure(const std::string& what, int errorNumber) {
     return {ExitStatus::IoFailure, what + ": " + describeErrno(errorNumber) + "."};
 }
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

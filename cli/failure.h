@@ -7,8 +7,8 @@ namespace velmora::cli {
 // The program's exit statuses.
 enum class ExitStatus : int {
     Success = 0,
-    IoFailure = 1,      // a file or descriptor could not be opened, read or written
-    BadUsageOrInput = 2, // wrong arguments, bad password, text the cipher refuses
+    IoFailure = 1,        // a file or descriptor could not be opened, read or written
+    BadUsageOrInput = 2,  // wrong arguments, bad password, text the cipher refuses
 };
 
 // Why a step failed, with the Swedish sentence for standard error.
@@ -25,4 +25,4 @@ Failure ioFailure(const std::string& what, int errorNumber);
 // A Swedish description of an errno value.
 std::string describeErrno(int errorNumber);
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

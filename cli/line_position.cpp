@@ -36,8 +36,8 @@ std::size_t countLineEndsSse2(const std::uint8_t* codes, std::size_t from, std::
             counts = _mm_sub_epi8(counts, _mm_or_si128(isCr, loneLf));
         }
         const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
-        ends += static_cast<std::size_t>(_mm_cvtsi128_si32(sums))
-              + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+        ends +=
+            static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
     }
     return ends + countLineEndsPortable(codes, i, size);
 }
@@ -50,7 +50,7 @@ constexpr cpu::Kernel<std::size_t(const std::uint8_t*, std::size_t, std::size_t)
 #endif
 };
 
-} // namespace
+}  // namespace
 
 void LinePosition::advance(std::span<const std::uint8_t> codes) {
     if (codes.empty()) return;
@@ -69,4 +69,4 @@ void LinePosition::advance(std::span<const std::uint8_t> codes) {
     column_ = codes.size() - last;
 }
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

@@ -21,8 +21,8 @@ public:
 
 private:
     std::size_t line_ = 1;
-    std::size_t column_ = 0;   // characters on the current line so far
-    bool afterCr_ = false;      // the last character was \r: a \n now belongs to it
+    std::size_t column_ = 0;  // characters on the current line so far
+    bool afterCr_ = false;    // the last character was \r: a \n now belongs to it
 };
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

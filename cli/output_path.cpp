@@ -14,14 +14,15 @@ namespace {
 // "a/b/c" -> {"a/b", "c"}; "c" -> {".", "c"}; "a/" -> {"a", "."}.
 std::pair<std::string, std::string> splitLast(const std::string& path) {
     const auto slash = path.rfind('/');
-    std::string name = path.substr(slash + 1);   // npos + 1 == 0
+    std::string name = path.substr(slash + 1);  // npos + 1 == 0
     if (name.empty()) name.push_back('.');
     if (slash == std::string::npos) return {".", name};
     return {slash == 0 ? "/" : path.substr(0, slash), name};
 }
 
 bool sameObject(int a, int b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     return ::fstat(a, &sa) == 0 && ::fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
@@ -33,7 +34,8 @@ bool isNumber(const std::string& text) {
 // belongs to the follower or to the directory's owner: anyone could have put
 // it there.
 bool mayFollow(int directory, int link) {
-    struct stat dir {}, lnk {};
+    struct stat dir {
+    }, lnk{};
     if (::fstat(directory, &dir) != 0 || ::fstat(link, &lnk) != 0) return false;
     const bool shared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
     return !shared || lnk.st_uid == ::geteuid() || lnk.st_uid == dir.st_uid;
@@ -51,7 +53,7 @@ std::variant<std::string, int> linkText(int directory, const std::string& name) 
     return std::string(text.data(), static_cast<std::size_t>(n));
 }
 
-} // namespace
+}  // namespace
 
 std::variant<OutputPath, int> resolveOutputPath(const std::string& path) {
     const UniqueFd ownDescriptors(::open("/proc/self/fd", O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -59,7 +61,8 @@ std::variant<OutputPath, int> resolveOutputPath(const std::string& path) {
     auto [directoryText, name] = splitLast(path);
     result.shownDirectory = directoryText;
     for (int step = 0; step < 40; ++step) {
-        const int from = result.directory.get() >= 0 && directoryText.front() != '/' ? result.directory.get() : AT_FDCWD;
+        const int from =
+            result.directory.get() >= 0 && directoryText.front() != '/' ? result.directory.get() : AT_FDCWD;
         result.directory = UniqueFd(::openat(from, directoryText.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (result.directory.get() < 0) return errno;
         result.name = name;
@@ -69,7 +72,8 @@ std::variant<OutputPath, int> resolveOutputPath(const std::string& path) {
         }
         // Opening for writing is the check the shell's > makes; with
         // O_NOFOLLOW a link fails here instead of being followed unseen.
-        result.file = UniqueFd(::openat(result.directory.get(), name.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+        result.file =
+            UniqueFd(::openat(result.directory.get(), name.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
         if (result.file.get() >= 0 || errno == ENOENT) return result;
         if (errno != ELOOP) return errno;
         auto text = linkText(result.directory.get(), name);
@@ -84,4 +88,4 @@ std::variant<OutputPath, int> resolveOutputPath(const std::string& path) {
     return ELOOP;
 }
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

@@ -38,17 +38,21 @@ std::string temporaryName(const std::string& replaced) {
 // so ENOENT means it takes no new files (/proc, /sys).
 Failure cannotCreate(const std::string& named, const std::string& directory, bool exists, int error) {
     const std::string where = "katalogen " + quoted(directory);
-    if (error == ENOENT) return {ExitStatus::IoFailure, "Kan inte skriva till " + quoted(named) + ": " + where + " tar inte emot nya filer."};
+    if (error == ENOENT)
+        return {ExitStatus::IoFailure,
+                "Kan inte skriva till " + quoted(named) + ": " + where + " tar inte emot nya filer."};
     if (error != EACCES && error != EPERM) return ioFailure("Kan inte skapa en fil i " + where, error);
-    if (!exists) return {ExitStatus::IoFailure, "Kan inte skapa " + quoted(named) + ": " + where + " går inte att skriva i."};
-    return {ExitStatus::IoFailure,
-            "Kan inte ersätta " + quoted(named) + " säkert: " + where + " går inte att skriva i. Filen ersätts med "
-            "en ny fil i samma katalog, så att ett avbrott aldrig lämnar den halvskriven.\n"
-            "Skriv resultatet till standard ut i stället: velmora-crypt ... > " + quoted(named)
-                + " (då skrivs filen direkt och kan bli halvskriven om körningen avbryts)."};
+    if (!exists)
+        return {ExitStatus::IoFailure, "Kan inte skapa " + quoted(named) + ": " + where + " går inte att skriva i."};
+    return {ExitStatus::IoFailure, "Kan inte ersätta " + quoted(named) + " säkert: " + where +
+                                       " går inte att skriva i. Filen ersätts med "
+                                       "en ny fil i samma katalog, så att ett avbrott aldrig lämnar den halvskriven.\n"
+                                       "Skriv resultatet till standard ut i stället: velmora-crypt ... > " +
+                                       quoted(named) +
+                                       " (då skrivs filen direkt och kan bli halvskriven om körningen avbryts)."};
 }
 
-} // namespace
+}  // namespace
 
 OutputTarget::OutputTarget(Kind kind, UniqueFd fd, std::string named)
     : kind_(kind), fd_(std::move(fd)), named_(std::move(named)) {}
@@ -56,7 +60,8 @@ OutputTarget::OutputTarget(Kind kind, UniqueFd fd, std::string named)
 OutputTarget::~OutputTarget() { discard(); }
 
 std::variant<std::unique_ptr<OutputTarget>, Failure> OutputTarget::open(const std::optional<std::string>& path) {
-    if (!path) return std::unique_ptr<OutputTarget>(new OutputTarget(Kind::StandardOutput, UniqueFd(STDOUT_FILENO), {}));
+    if (!path)
+        return std::unique_ptr<OutputTarget>(new OutputTarget(Kind::StandardOutput, UniqueFd(STDOUT_FILENO), {}));
     const std::string& named = *path;
     const std::string cannotWrite = "Kan inte skriva till " + quoted(named);
     auto resolved = resolveOutputPath(named);
@@ -69,8 +74,8 @@ std::variant<std::unique_ptr<OutputTarget>, Failure> OutputTarget::open(const st
         const int flags = ::fcntl(*namedFd, F_GETFL);
         if (flags < 0) return ioFailure(cannotWrite, errno);
         if ((flags & O_ACCMODE) == O_RDONLY || (flags & O_PATH) != 0) {
-            return Failure{ExitStatus::IoFailure, cannotWrite + ": fildeskriptorn " + std::to_string(*namedFd)
-                                                      + " är inte öppen för skrivning."};
+            return Failure{ExitStatus::IoFailure, cannotWrite + ": fildeskriptorn " + std::to_string(*namedFd) +
+                                                      " är inte öppen för skrivning."};
         }
         UniqueFd fd(::fcntl(*namedFd, F_DUPFD_CLOEXEC, 0));
         if (fd.get() < 0) return ioFailure(cannotWrite, errno);
@@ -88,7 +93,8 @@ std::variant<std::unique_ptr<OutputTarget>, Failure> OutputTarget::open(const st
     std::unique_ptr<OutputTarget> output(new OutputTarget(Kind::Replace, {}, named));
     output->directory_ = std::move(target.directory);
     output->name_ = target.name;
-    if (auto failure = output->create(target.shownDirectory, target.file.get() >= 0 ? &existing : nullptr)) return *failure;
+    if (auto failure = output->create(target.shownDirectory, target.file.get() >= 0 ? &existing : nullptr))
+        return *failure;
     return output;
 }
 
@@ -97,11 +103,12 @@ std::variant<std::unique_ptr<OutputTarget>, Failure> OutputTarget::open(const st
 std::optional<Failure> OutputTarget::create(const std::string& shownDirectory, const struct stat* existing) {
     const int directory = directory_.get();
     {
-        const TerminatingSignalsHeld held;   // a named file is guarded before any signal acts
+        const TerminatingSignalsHeld held;  // a named file is guarded before any signal acts
         fd_.reset(::openat(directory, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
         for (int attempt = 0; fd() < 0 && attempt < 100; ++attempt) {
             std::string temporary = temporaryName(name_);
-            fd_.reset(::openat(directory, temporary.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600));
+            fd_.reset(
+                ::openat(directory, temporary.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600));
             if (fd() >= 0) {
                 temporary_ = std::move(temporary);
                 guardName(directory, temporary_.c_str());
@@ -113,12 +120,14 @@ std::optional<Failure> OutputTarget::create(const std::string& shownDirectory, c
     }
     // The owner first: changing it clears the set-user-ID and set-group-ID bits.
     struct stat made {};
-    if (existing != nullptr && ::fstat(fd(), &made) == 0 && (made.st_uid != existing->st_uid || made.st_gid != existing->st_gid)
-        && ::fchown(fd(), existing->st_uid, existing->st_gid) != 0) {
+    if (existing != nullptr && ::fstat(fd(), &made) == 0 &&
+        (made.st_uid != existing->st_uid || made.st_gid != existing->st_gid) &&
+        ::fchown(fd(), existing->st_uid, existing->st_gid) != 0) {
         return ioFailure("Kan inte ge den nya filen samma ägare som " + quoted(named_), errno);
     }
     const mode_t mode = existing != nullptr ? existing->st_mode & 07777 : newFileMode();
-    if (::fchmod(fd(), mode) != 0) return ioFailure("Kan inte ge den nya filen samma rättigheter som " + quoted(named_), errno);
+    if (::fchmod(fd(), mode) != 0)
+        return ioFailure("Kan inte ge den nya filen samma rättigheter som " + quoted(named_), errno);
     return std::nullopt;
 }
 
@@ -153,8 +162,10 @@ std::optional<Failure> OutputTarget::replace() {
     };
     for (int attempt = 0; temporary_.empty() && attempt < 100; ++attempt) {
         std::string temporary = temporaryName(name_);
-        if (linkUnder(temporary)) temporary_ = std::move(temporary);
-        else if (errno != EEXIST) return fail(errno);
+        if (linkUnder(temporary))
+            temporary_ = std::move(temporary);
+        else if (errno != EEXIST)
+            return fail(errno);
     }
     if (temporary_.empty()) return fail(EEXIST);
     if (::close(fd_.release()) != 0) return fail(errno);
@@ -191,4 +202,4 @@ void OutputTarget::discard() {
     forgetTemporary();
 }
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

@@ -30,7 +30,7 @@ public:
 
     OutputTarget(const OutputTarget&) = delete;
     OutputTarget& operator=(const OutputTarget&) = delete;
-    ~OutputTarget();   // discards what was not committed
+    ~OutputTarget();  // discards what was not committed
 
     int fd() const { return fd_.get(); }
     bool isStandardOutput() const { return kind_ == Kind::StandardOutput; }
@@ -52,11 +52,11 @@ private:
 
     Kind kind_;
     UniqueFd fd_;
-    std::string named_;        // the path as the user wrote it
-    UniqueFd directory_;       // Kind::Replace: the directory of the file replaced
-    std::string name_;         // the name replaced in it
-    std::string temporary_;    // a name the new file has in it, while it has one
+    std::string named_;      // the path as the user wrote it
+    UniqueFd directory_;     // Kind::Replace: the directory of the file replaced
+    std::string name_;       // the name replaced in it
+    std::string temporary_;  // a name the new file has in it, while it has one
     bool open_ = true;
 };
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

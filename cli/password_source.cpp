@@ -29,7 +29,7 @@ struct LineRead {
 
     LineRead() = default;
     LineRead(LineRead&&) = default;
-    ~LineRead() { wipe(line); }   // also what a refused or failed read got
+    ~LineRead() { wipe(line); }  // also what a refused or failed read got
 };
 
 // waitMask: when given, the caller has blocked the signals it watches, and
@@ -51,7 +51,7 @@ LineRead readLine(int fd, const sigset_t* waitMask = nullptr) {
         }
         char c;
         const ssize_t n = ::read(fd, &c, 1);
-        if (n == 0) {   // a lone CR is a line end too when nothing follows it
+        if (n == 0) {  // a lone CR is a line end too when nothing follows it
             if (!result.line.empty() && result.line.back() == '\r') result.line.pop_back();
             break;
         }
@@ -91,11 +91,11 @@ struct Utf16Collector {
 };
 
 std::string tooLongMessage(std::string_view source) {
-    return "Lösenordsraden från " + std::string(source) + " är längre än " + std::to_string(kMaxPasswordLineBytes)
-         + " byte.";
+    return "Lösenordsraden från " + std::string(source) + " är längre än " + std::to_string(kMaxPasswordLineBytes) +
+           " byte.";
 }
 
-} // namespace
+}  // namespace
 
 std::variant<std::string, Failure> readFirstLine(int fd, std::string_view source) {
     const std::string cannotRead = "Lösenordet kan inte läsas från " + std::string(source) + ": ";
@@ -115,17 +115,17 @@ std::variant<std::vector<std::uint8_t>, Failure> passwordCodes(std::string_view 
     Utf16Collector collector;
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(utf8Line.data()), utf8Line.size());
     if (decoder.feed(bytes, collector) != utf8::Decoder::Status::Ok || decoder.finish() != utf8::Decoder::Status::Ok) {
-        return badInput("Lösenordet från " + std::string(source) + " är inte giltig UTF-8: "
-                        + std::string(utf8::faultText(decoder.error().fault)) + " vid byte "
-                        + std::to_string(decoder.error().offset) + " (räknat från 0).");
+        return badInput("Lösenordet från " + std::string(source) +
+                        " är inte giltig UTF-8: " + std::string(utf8::faultText(decoder.error().fault)) + " vid byte " +
+                        std::to_string(decoder.error().offset) + " (räknat från 0).");
     }
     const std::u16string_view password = trimBlanks({collector.text.data(), collector.text.size()});
     if (const auto error = checkCipherInput(u"", password)) {
         if (error->kind == CipherError::Kind::EmptyPassword) return badInput(error->message());
         // The position only: standard error is often logged, and the character is part of the secret.
         const auto column = error->column + static_cast<std::size_t>(password.data() - collector.text.data());
-        return badInput("Lösenordet från " + std::string(source) + " har i kolumn " + std::to_string(column)
-                        + " ett tecken som inte kan användas: nolltecknet eller ett tecken utanför Windows-1252.");
+        return badInput("Lösenordet från " + std::string(source) + " har i kolumn " + std::to_string(column) +
+                        " ett tecken som inte kan användas: nolltecknet eller ett tecken utanför Windows-1252.");
     }
 
     std::vector<std::uint8_t> codes;
@@ -142,13 +142,14 @@ volatile sig_atomic_t gSignalSeen[NSIG];
 
 extern "C" void noteSignal(int signal) { gSignalSeen[signal] = 1; }
 
-} // namespace
+}  // namespace
 
 std::variant<std::string, Failure> readPasswordFromTerminal(std::string_view prompt) {
     const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (tty < 0) {
-        return badInput("Det finns ingen terminal att fråga efter lösenordet på. "
-                        "Ange lösenordet med --password-file FIL eller --password-fd N.");
+        return badInput(
+            "Det finns ingen terminal att fråga efter lösenordet på. "
+            "Ange lösenordet med --password-file FIL eller --password-fd N.");
     }
     for (;;) {
         for (const int s : kWatchedSignals) gSignalSeen[s] = 0;
@@ -185,7 +186,7 @@ std::variant<std::string, Failure> readPasswordFromTerminal(std::string_view pro
             ::kill(::getpid(), s);
             if (s == SIGTSTP || s == SIGTTIN || s == SIGTTOU) stopped = true;
         }
-        if (stopped) {   // continued after a stop: ask again
+        if (stopped) {  // continued after a stop: ask again
             wipe(read.line);
             continue;
         }
@@ -206,4 +207,4 @@ void wipe(std::vector<std::uint8_t>& secret) {
     secret.clear();
 }
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

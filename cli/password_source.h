@@ -32,4 +32,4 @@ std::variant<std::string, Failure> readPasswordFromTerminal(std::string_view pro
 void wipe(std::string& secret);
 void wipe(std::vector<std::uint8_t>& secret);
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

@@ -23,4 +23,4 @@ void SignalHandlersUnlessIgnored::restore() {
     sigemptyset(&installed_);
 }
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

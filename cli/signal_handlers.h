@@ -22,4 +22,4 @@ private:
     struct sigaction previous_[NSIG];
 };
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

@@ -11,12 +11,12 @@ namespace {
 
 bool isOpen(int fd) { return ::fcntl(fd, F_GETFD) >= 0 || errno != EBADF; }
 
-} // namespace
+}  // namespace
 
 std::optional<Failure> checkPasswordDescriptor(int fd) {
     if (isOpen(fd)) return std::nullopt;
-    return badInput("Fildeskriptor " + std::to_string(fd)
-                    + " är inte öppen, så lösenordet kan inte läsas därifrån (--password-fd).");
+    return badInput("Fildeskriptor " + std::to_string(fd) +
+                    " är inte öppen, så lösenordet kan inte läsas därifrån (--password-fd).");
 }
 
 void occupyClosedStandardDescriptors() {
@@ -29,4 +29,4 @@ void occupyClosedStandardDescriptors() {
     }
 }
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

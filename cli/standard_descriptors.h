@@ -18,4 +18,4 @@ std::optional<Failure> checkPasswordDescriptor(int fd);
 // would, with EBADF.
 void occupyClosedStandardDescriptors();
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

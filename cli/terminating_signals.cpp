@@ -14,8 +14,15 @@ namespace {
 
 bool endsTheProgram(int signal) {
     switch (signal) {
-    case SIGKILL: case SIGSTOP: case SIGTSTP: case SIGTTIN: case SIGTTOU:
-    case SIGCONT: case SIGCHLD: case SIGURG: case SIGWINCH: return false;
+    case SIGKILL:
+    case SIGSTOP:
+    case SIGTSTP:
+    case SIGTTIN:
+    case SIGTTOU:
+    case SIGCONT:
+    case SIGCHLD:
+    case SIGURG:
+    case SIGWINCH: return false;
     default: return true;
     }
 }
@@ -27,16 +34,16 @@ std::optional<SignalHandlersUnlessIgnored> gGuard;
 extern "C" void removeNameAndDie(int signal) {
     if (const char* name = gGuardedName) ::unlinkat(gGuardedDirectory, name, 0);
     ::signal(signal, SIG_DFL);
-    ::raise(signal);   // held until this handler returns, then the default action
+    ::raise(signal);  // held until this handler returns, then the default action
 }
 
-} // namespace
+}  // namespace
 
 sigset_t terminatingSignals() {
     sigset_t set;
     sigemptyset(&set);
     for (int s = 1; s < NSIG; ++s) {
-        if (endsTheProgram(s)) sigaddset(&set, s);   // fails harmlessly for the C library's own
+        if (endsTheProgram(s)) sigaddset(&set, s);  // fails harmlessly for the C library's own
     }
     return set;
 }
@@ -61,4 +68,4 @@ void releaseName() {
     gGuardedName = nullptr;
 }
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

@@ -29,4 +29,4 @@ private:
 void guardName(int directory, const char* name);
 void releaseName();
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

@@ -30,4 +30,4 @@ private:
     int fd_ = -1;
 };
 
-} // namespace velmora::cli
+}  // namespace velmora::cli

@@ -83,4 +83,4 @@ Decoder::Status Decoder::finish() {
     return Status::Ok;
 }
 
-} // namespace velmora::utf8
+}  // namespace velmora::utf8

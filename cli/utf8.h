@@ -24,7 +24,7 @@ enum class Fault {
 
 struct Error {
     Fault fault = Fault::Truncated;
-    std::uint64_t offset = 0;   // byte offset of the sequence's first byte, from 0
+    std::uint64_t offset = 0;  // byte offset of the sequence's first byte, from 0
 
     friend bool operator==(const Error&, const Error&) = default;
 };
@@ -66,12 +66,12 @@ public:
 
 private:
     struct LeadInfo {
-        std::uint8_t length;    // 1..4, or 0 when the lead byte itself is bad
-        std::uint8_t secondLow; // allowed range of the second byte
+        std::uint8_t length;     // 1..4, or 0 when the lead byte itself is bad
+        std::uint8_t secondLow;  // allowed range of the second byte
         std::uint8_t secondHigh;
-        Fault belowRange;       // fault for a continuation byte under the range
-        Fault aboveRange;       // ... and above it
-        Fault leadFault;        // when length == 0
+        Fault belowRange;  // fault for a continuation byte under the range
+        Fault aboveRange;  // ... and above it
+        Fault leadFault;   // when length == 0
     };
     static LeadInfo leadInfo(std::uint8_t lead);
 
@@ -97,8 +97,8 @@ private:
     bool skipByteOrderMark_;
     bool atStart_ = true;
     std::array<std::uint8_t, 4> pending_{};
-    std::size_t pendingSize_ = 0;   // bytes of an unfinished sequence
-    std::uint64_t offset_ = 0;      // stream offset of the current piece's first byte
+    std::size_t pendingSize_ = 0;  // bytes of an unfinished sequence
+    std::uint64_t offset_ = 0;     // stream offset of the current piece's first byte
     Error error_{};
 };
 
@@ -173,8 +173,8 @@ Decoder::Status Decoder::feed(std::span<const std::uint8_t> piece, Sink& sink) {
             const std::uint8_t b0 = p[0], b1 = p[1], b2 = p[2];
             const unsigned length = kPlainLength[b0];
             const auto bit = [](bool b) { return static_cast<unsigned>(b); };
-            const unsigned ok = bit(length != 0) & (bit(length < 2) | bit(isContinuation(b1)))
-                              & (bit(length < 3) | bit(isContinuation(b2)));
+            const unsigned ok = bit(length != 0) & (bit(length < 2) | bit(isContinuation(b1))) &
+                                (bit(length < 3) | bit(isContinuation(b2)));
             if (ok != 0) {
                 // The lead's payload bits, then both continuations' bits
                 // behind them, shifted back by what this length did not use.
@@ -207,4 +207,4 @@ Decoder::Status Decoder::feed(std::span<const std::uint8_t> piece, Sink& sink) {
     return Status::Ok;
 }
 
-} // namespace velmora::utf8
+}  // namespace velmora::utf8

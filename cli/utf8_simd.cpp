@@ -105,8 +105,8 @@ std::size_t encodeScalar(std::span<const std::uint8_t> codes, std::uint8_t* out)
 
 // One block of the decoder, as bit masks over its bytes (bit i: byte i).
 struct Block {
-    std::uint32_t keep;   // bytes that become codes: ASCII, and continuation bytes after their lead
-    unsigned take;        // bytes of whole characters from the block's start
+    std::uint32_t keep;  // bytes that become codes: ASCII, and continuation bytes after their lead
+    unsigned take;       // bytes of whole characters from the block's start
 };
 
 // ascii: 01..7F; c2, c3: those leads; cont: 80..BF; contHigh: A0..BF.
@@ -138,9 +138,8 @@ Latin1Run decodeLatin1Sse2(const std::uint8_t* bytes, std::size_t count, std::ui
         }
         const __m128i isC3 = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xC3)));
         const __m128i cont = _mm_cmplt_epi8(v, _mm_set1_epi8(-64));
-        const Block block = classify(ascii, mask(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xC2)))),
-                                     mask(isC3), mask(cont), mask(_mm_and_si128(cont, _mm_cmpgt_epi8(v, _mm_set1_epi8(-97)))),
-                                     16);
+        const Block block = classify(ascii, mask(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xC2)))), mask(isC3),
+                                     mask(cont), mask(_mm_and_si128(cont, _mm_cmpgt_epi8(v, _mm_set1_epi8(-97)))), 16);
         if (block.take == 0) return {i, o};
         // After C3 the code is the continuation byte plus 0x40.
         const __m128i codes = _mm_add_epi8(v, _mm_and_si128(_mm_slli_si128(isC3, 1), _mm_set1_epi8(0x40)));
@@ -157,7 +156,7 @@ std::size_t encodeSse2(std::span<const std::uint8_t> codes, std::uint8_t* out) {
     const std::uint8_t* p = codes.data();
     const std::size_t n = codes.size();
     std::size_t i = 0, o = 0;
-    while (n - i > 16) {   // a seventeenth code takes the padding
+    while (n - i > 16) {  // a seventeenth code takes the padding
         const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         if (_mm_movemask_epi8(c) == 0) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), c);
@@ -196,9 +195,7 @@ VELMORA_TARGET_AVX2 inline std::size_t storeKept(__m128i v, std::uint32_t keep, 
     return lowCount + static_cast<std::size_t>(__builtin_popcount(high));
 }
 
-VELMORA_TARGET_AVX2 inline std::uint32_t mask(__m256i v) {
-    return static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
-}
+VELMORA_TARGET_AVX2 inline std::uint32_t mask(__m256i v) { return static_cast<std::uint32_t>(_mm256_movemask_epi8(v)); }
 
 VELMORA_TARGET_AVX2 Latin1Run decodeLatin1Avx2(const std::uint8_t* bytes, std::size_t count, std::uint8_t* out) {
     std::size_t i = 0, o = 0;
@@ -214,9 +211,9 @@ VELMORA_TARGET_AVX2 Latin1Run decodeLatin1Avx2(const std::uint8_t* bytes, std::s
         }
         const __m256i isC3 = _mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(0xC3)));
         const __m256i cont = _mm256_cmpgt_epi8(_mm256_set1_epi8(-64), v);
-        const Block block = classify(
-            ascii, mask(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(0xC2)))), mask(isC3), mask(cont),
-            mask(_mm256_and_si256(cont, _mm256_cmpgt_epi8(v, _mm256_set1_epi8(-97)))), 32);
+        const Block block =
+            classify(ascii, mask(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(0xC2)))), mask(isC3),
+                     mask(cont), mask(_mm256_and_si256(cont, _mm256_cmpgt_epi8(v, _mm256_set1_epi8(-97)))), 32);
         if (block.take == 0) return {i, o};
         // isC3 moved up one byte, across the two 128-bit lanes.
         const __m256i afterC3 = _mm256_alignr_epi8(isC3, _mm256_permute2x128_si256(isC3, isC3, 0x08), 15);
@@ -258,9 +255,10 @@ constexpr std::array<SlotGather, 81> kSlotGather = [] {
     std::array<SlotGather, 81> table{};
     for (unsigned pattern = 0; pattern < 81; ++pattern) {
         SlotGather& g = table[pattern];
-        g.indices.fill(0x80);   // pshufb stores 0 for these
+        g.indices.fill(0x80);  // pshufb stores 0 for these
         for (unsigned code = 0, digits = pattern; code < 4; ++code, digits /= 3) {
-            for (unsigned byte = 0; byte <= digits % 3; ++byte) g.indices[g.length++] = static_cast<std::uint8_t>(4 * code + byte);
+            for (unsigned byte = 0; byte <= digits % 3; ++byte)
+                g.indices[g.length++] = static_cast<std::uint8_t>(4 * code + byte);
         }
     }
     return table;
@@ -290,12 +288,14 @@ VELMORA_TARGET_AVX2 std::size_t encodeAvx2(std::span<const std::uint8_t> codes, 
             i += 32;
             continue;
         }
-        const __m256i isControl = _mm256_cmpgt_epi8(_mm256_set1_epi8(-96), c);   // 80..9F
+        const __m256i isControl = _mm256_cmpgt_epi8(_mm256_set1_epi8(-96), c);  // 80..9F
         const __m256i fromC0 = _mm256_and_si256(isHigh, _mm256_cmpgt_epi8(c, _mm256_set1_epi8(-65)));
         const __m256i column = _mm256_and_si256(c, _mm256_set1_epi8(0x0F));
-        const __m256i secondRow = _mm256_cmpeq_epi8(_mm256_and_si256(c, _mm256_set1_epi8(0x10)), _mm256_set1_epi8(0x10));
+        const __m256i secondRow =
+            _mm256_cmpeq_epi8(_mm256_and_si256(c, _mm256_set1_epi8(0x10)), _mm256_set1_epi8(0x10));
         // ASCII: the code; A0..BF: C2 and the code; C0..FF: C3 and the code less 0x40.
-        const __m256i latinFirst = _mm256_blendv_epi8(c, _mm256_sub_epi8(_mm256_set1_epi8(static_cast<char>(0xC2)), fromC0), isHigh);
+        const __m256i latinFirst =
+            _mm256_blendv_epi8(c, _mm256_sub_epi8(_mm256_set1_epi8(static_cast<char>(0xC2)), fromC0), isHigh);
         const __m256i first = _mm256_blendv_epi8(latinFirst, lookUp(kControlBytes.first, column, secondRow), isControl);
         const __m256i second = _mm256_blendv_epi8(_mm256_and_si256(c, _mm256_set1_epi8(static_cast<char>(0xBF))),
                                                   lookUp(kControlBytes.second, column, secondRow), isControl);
@@ -307,9 +307,9 @@ VELMORA_TARGET_AVX2 std::size_t encodeAvx2(std::span<const std::uint8_t> codes, 
         // Slots; each 128-bit lane holds codes of its own half.
         const __m256i pairsLow = _mm256_unpacklo_epi8(first, second), pairsHigh = _mm256_unpackhi_epi8(first, second);
         const __m256i thirdLow = _mm256_unpacklo_epi8(third, zero), thirdHigh = _mm256_unpackhi_epi8(third, zero);
-        const __m256i slots[4] = {
-            _mm256_unpacklo_epi16(pairsLow, thirdLow), _mm256_unpackhi_epi16(pairsLow, thirdLow),
-            _mm256_unpacklo_epi16(pairsHigh, thirdHigh), _mm256_unpackhi_epi16(pairsHigh, thirdHigh)};
+        const __m256i slots[4] = {_mm256_unpacklo_epi16(pairsLow, thirdLow), _mm256_unpackhi_epi16(pairsLow, thirdLow),
+                                  _mm256_unpacklo_epi16(pairsHigh, thirdHigh),
+                                  _mm256_unpackhi_epi16(pairsHigh, thirdHigh)};
         // Each four codes' lengths as one number in base 3: which gather.
         alignas(32) std::uint32_t pattern[8];
         const __m256i digits = _mm256_maddubs_epi16(extra, _mm256_set1_epi32(0x1B090301));
@@ -318,8 +318,9 @@ VELMORA_TARGET_AVX2 std::size_t encodeAvx2(std::span<const std::uint8_t> codes, 
             const SlotGather& gather = kSlotGather[pattern[k]];
             const __m256i& slot = slots[k % 4];
             const __m128i four = k < 4 ? _mm256_castsi256_si128(slot) : _mm256_extracti128_si256(slot, 1);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o),
-                             _mm_shuffle_epi8(four, _mm_load_si128(reinterpret_cast<const __m128i*>(gather.indices.data()))));
+            _mm_storeu_si128(
+                reinterpret_cast<__m128i*>(out + o),
+                _mm_shuffle_epi8(four, _mm_load_si128(reinterpret_cast<const __m128i*>(gather.indices.data()))));
             o += gather.length;
         }
         i += 32;
@@ -345,14 +346,12 @@ constexpr cpu::Kernel<std::size_t(std::span<const std::uint8_t>, std::uint8_t*)>
 #endif
 };
 
-} // namespace
+}  // namespace
 
 Latin1Run decodeLatin1Run(const std::uint8_t* bytes, std::size_t count, std::uint8_t* out) {
     return kDecodeLatin1Run(bytes, count, out);
 }
 
-std::size_t encodeCodes(std::span<const std::uint8_t> codes, std::uint8_t* out) {
-    return kEncodeCodes(codes, out);
-}
+std::size_t encodeCodes(std::span<const std::uint8_t> codes, std::uint8_t* out) { return kEncodeCodes(codes, out); }
 
-} // namespace velmora::utf8
+}  // namespace velmora::utf8

@@ -10,8 +10,8 @@
 namespace velmora::utf8 {
 
 struct Latin1Run {
-    std::size_t consumed = 0;   // bytes of input, whole characters only
-    std::size_t written = 0;    // codes stored, one a character
+    std::size_t consumed = 0;  // bytes of input, whole characters only
+    std::size_t written = 0;   // codes stored, one a character
 };
 
 // Decodes the longest prefix of bytes that holds only ASCII characters other
@@ -25,4 +25,4 @@ Latin1Run decodeLatin1Run(const std::uint8_t* bytes, std::size_t count, std::uin
 // written.
 std::size_t encodeCodes(std::span<const std::uint8_t> codes, std::uint8_t* out);
 
-} // namespace velmora::utf8
+}  // namespace velmora::utf8

@@ -43,7 +43,8 @@ struct RunCollector : Collector {
         std::vector<std::uint8_t> codes(n + 32, 0xEE);
         const velmora::utf8::Latin1Run taken = velmora::utf8::decodeLatin1Run(bytes, n, codes.data());
         if (taken.consumed > n || taken.written > taken.consumed) std::abort();
-        for (std::size_t i = n; i < codes.size(); ++i) if (codes[i] != 0xEE) std::abort();
+        for (std::size_t i = n; i < codes.size(); ++i)
+            if (codes[i] != 0xEE) std::abort();
         for (std::size_t i = 0; i < taken.written; ++i) text += velmora::cp1252::toUnicode(codes[i]);
         return taken.consumed;
     }
@@ -77,7 +78,7 @@ Outcome decode(const std::uint8_t* data, std::size_t size, std::uint32_t seed) {
     return {sink.text, std::nullopt};
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const Outcome whole = decode(data, size, 0);
@@ -96,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!whole.error) {
         std::string again;
         velmora::utf8::append(whole.text, again);
-        if (again.size() != size || (size > 0 && again.compare(0, size, reinterpret_cast<const char*>(data), size) != 0)) {
+        if (again.size() != size ||
+            (size > 0 && again.compare(0, size, reinterpret_cast<const char*>(data), size) != 0)) {
             std::abort();
         }
         return 0;

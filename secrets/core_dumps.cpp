@@ -11,4 +11,4 @@ void forbidCoreDumps() noexcept {
     ::setrlimit(RLIMIT_CORE, &none);
 }
 
-} // namespace velmora
+}  // namespace velmora

@@ -7,4 +7,4 @@ namespace velmora {
 // Best effort: a system that refuses leaves the program working as before.
 void forbidCoreDumps() noexcept;
 
-} // namespace velmora
+}  // namespace velmora

@@ -42,4 +42,4 @@ template <class T>
 using SecretVector = std::vector<T, WipingAllocator<T>>;
 using SecretBytes = SecretVector<std::uint8_t>;
 
-} // namespace velmora
+}  // namespace velmora

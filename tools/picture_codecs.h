@@ -17,19 +17,19 @@ namespace velmora::art {
 // A 32 x 32 icon in 16 colours with a transparency mask, the classic
 // Windows icon format.
 struct Icon16 {
-  static constexpr int kSize = 32;
-  static constexpr int kPixels = kSize * kSize;
+    static constexpr int kSize = 32;
+    static constexpr int kPixels = kSize * kSize;
 
-  std::array<QRgb, 16> palette{};
-  // Palette index of each pixel, row by row from the top, left to right.
-  std::array<std::uint8_t, kPixels> index{};
-  // True where the pixel is transparent (mask bit 1).
-  std::array<bool, kPixels> transparent{};
+    std::array<QRgb, 16> palette{};
+    // Palette index of each pixel, row by row from the top, left to right.
+    std::array<std::uint8_t, kPixels> index{};
+    // True where the pixel is transparent (mask bit 1).
+    std::array<bool, kPixels> transparent{};
 
-  [[nodiscard]] static constexpr int at(int x, int y) { return y * kSize + x; }
+    [[nodiscard]] static constexpr int at(int x, int y) { return y * kSize + x; }
 
-  // The icon as Qt would show it: ARGB32, transparent pixels fully clear.
-  [[nodiscard]] QImage toImage() const;
+    // The icon as Qt would show it: ARGB32, transparent pixels fully clear.
+    [[nodiscard]] QImage toImage() const;
 };
 
 // An .ico file holding one 32 x 32, 4 bits-per-pixel image with its AND

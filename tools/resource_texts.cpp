@@ -7,12 +7,12 @@ namespace velmora::art {
 namespace {
 
 QString crlfLines(std::span<const char16_t* const> lines) {
-  QString text;
-  for (const char16_t* line : lines) {
-    text += QString::fromUtf16(line);
-    text += QStringLiteral("\r\n");
-  }
-  return text;
+    QString text;
+    for (const char16_t* line : lines) {
+        text += QString::fromUtf16(line);
+        text += QStringLiteral("\r\n");
+    }
+    return text;
 }
 
 // Blanks matter in three lines: two before "Ctrl" in "Klipp Ut  Ctrl + x.",
@@ -146,12 +146,12 @@ constexpr const char16_t* kInfoLines[] = {
 QString helpText() { return crlfLines(kHelpLines); }
 
 QString label3Caption() {
-  // The caption sits over three columns of the window; the runs of blanks
-  // place its words above the controls they describe.
-  const auto blanks = [](int count) { return QString(count, u' '); };
-  return blanks(2) + QStringLiteral("Klipp och Klistra") + blanks(32) + QStringLiteral("Krypter och") +
-         blanks(10) + QStringLiteral("Dekryptera") + blanks(33) + QStringLiteral("Markera text som") +
-         blanks(2) + QStringLiteral("skall behandlas");
+    // The caption sits over three columns of the window; the runs of blanks
+    // place its words above the controls they describe.
+    const auto blanks = [](int count) { return QString(count, u' '); };
+    return blanks(2) + QStringLiteral("Klipp och Klistra") + blanks(32) + QStringLiteral("Krypter och") + blanks(10) +
+           QStringLiteral("Dekryptera") + blanks(33) + QStringLiteral("Markera text som") + blanks(2) +
+           QStringLiteral("skall behandlas");
 }
 
 QString infoText() { return crlfLines(kInfoLines); }

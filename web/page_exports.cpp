@@ -25,7 +25,7 @@ void forgetResult() {
 
 std::u16string_view view(const char16_t* data, std::size_t length) { return {data, length}; }
 
-} // namespace
+}  // namespace
 
 extern "C" {
 
@@ -36,8 +36,8 @@ enum : int { kOk = 0, kForgottenPassword = 1, kRefused = 2 };
 // the password as typed: kOk; kForgottenPassword when nothing but blanks was
 // typed; kRefused with the reason in velmora_message(), placed by line and
 // column of the whole text.
-int velmora_check(const char16_t* text, std::size_t selectionStart, std::size_t selectionEnd,
-                  const char16_t* password, std::size_t passwordLength) {
+int velmora_check(const char16_t* text, std::size_t selectionStart, std::size_t selectionEnd, const char16_t* password,
+                  std::size_t passwordLength) {
     forgetResult();
     const auto typed = view(password, passwordLength);
     if (velmora::trimBlanks(typed).empty()) return kForgottenPassword;
@@ -71,4 +71,4 @@ const char* velmora_message() { return lastMessage.c_str(); }
 // Wipes the last result once the page has taken it.
 void velmora_forget() { forgetResult(); }
 
-} // extern "C"
+}  // extern "C"

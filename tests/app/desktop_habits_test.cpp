@@ -5,10 +5,14 @@
 #include <QMessageBox>
 
 TEST_F(Form1Test, AlternateClipboardKeysRunTheWindowsCommands) {
-    const struct { Qt::Key key; Qt::KeyboardModifier modifier; const char* handler; QString clipboard, text; } rows[] = {
-        {Qt::Key_Insert, Qt::ControlModifier, "mnuCopy_Click", "\r\ntvå\r", "ett\r\ntvå\rtre"},
-        {Qt::Key_Delete, Qt::ShiftModifier, "mnuCut_Click", "\r\ntvå\r", "etttre"},
-        {Qt::Key_Insert, Qt::ShiftModifier, "mnuPaste_Click", "a\nb\r\nc", "a\nb\r\nc"}};
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifier modifier;
+        const char* handler;
+        QString clipboard, text;
+    } rows[] = {{Qt::Key_Insert, Qt::ControlModifier, "mnuCopy_Click", "\r\ntvå\r", "ett\r\ntvå\rtre"},
+                {Qt::Key_Delete, Qt::ShiftModifier, "mnuCut_Click", "\r\ntvå\r", "etttre"},
+                {Qt::Key_Insert, Qt::ShiftModifier, "mnuPaste_Click", "a\nb\r\nc", "a\nb\r\nc"}};
     form->Text1->setText(QStringLiteral("hemlis"));
     for (QWidget* box : {static_cast<QWidget*>(form->Text1), static_cast<QWidget*>(form->txtClip)}) {
         for (const auto& row : rows) {
@@ -27,8 +31,9 @@ TEST_F(Form1Test, AlternateClipboardKeysRunTheWindowsCommands) {
             EXPECT_TRUE(takeHandlers().contains(QString::fromLatin1(row.handler))) << where;
         }
     }
-    EXPECT_EQ(QKeySequence::listToString({form->mnuCopy->shortcut(), form->mnuCut->shortcut(), form->mnuPaste->shortcut()}),
-              QStringLiteral("Ctrl+C; Ctrl+X; Ctrl+V"));  // what the menu shows
+    EXPECT_EQ(
+        QKeySequence::listToString({form->mnuCopy->shortcut(), form->mnuCut->shortcut(), form->mnuPaste->shortcut()}),
+        QStringLiteral("Ctrl+C; Ctrl+X; Ctrl+V"));  // what the menu shows
 }
 
 TEST_F(Form1Test, PasswordBoxKeepsItsFocusColourWhileTheKeyboardIsAway) {

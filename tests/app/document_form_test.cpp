@@ -7,7 +7,8 @@
 TEST(DocumentForm, EveryUnitAndEveryStandInComeBackExactly) {
     QString all;
     for (int u = 0; u < 0x10000; ++u) all.append(QChar(static_cast<char16_t>(u)));
-    for (const QString& exact : {all, QString::fromUtf16(u"\r\n\r\r\n\n\r\u2028\u2029\uE00D\uE01B\uFE00\uE01B\uFDD0\uFDD1"), QString()}) {
+    for (const QString& exact :
+         {all, QString::fromUtf16(u"\r\n\r\r\n\n\r\u2028\u2029\uE00D\uE01B\uFE00\uE01B\uFDD0\uFDD1"), QString()}) {
         const QString stored = toDocumentForm(exact);
         ASSERT_EQ(fromDocumentForm(stored), exact);
         ASSERT_EQ(exactLengthOf(stored), exact.size());

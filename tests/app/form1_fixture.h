@@ -50,7 +50,8 @@ protected:
     static void typeText(QWidget* widget, const QString& text) {
         for (QChar c : text) {
             const bool ascii = c.unicode() >= 0x20 && c.unicode() < 0x7F;
-            QTest::sendKeyEvent(QTest::Click, widget, ascii ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, widget, ascii ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown,
+                                QString(c), Qt::NoModifier);
         }
     }
 

@@ -6,8 +6,8 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace {
 constexpr auto kWords = QTextOption::WrapAtWordBoundaryOrAnywhere, kAnywhere = QTextOption::WrapAnywhere;
@@ -17,12 +17,13 @@ QString letters(int n, QChar everyTwentySixth = u'k') {
     for (int i = 0; i < n; ++i) s += QChar(u'a' + i * 7 % 26);
     return s.replace(QChar(u'k'), everyTwentySixth);
 }
-QTextOption::WrapMode wrapMode(const LosslessTextBox& box) {
-    return box.document()->defaultTextOption().wrapMode();
-}
+QTextOption::WrapMode wrapMode(const LosslessTextBox& box) { return box.document()->defaultTextOption().wrapMode(); }
 
 TEST(LongLine, OnlyTextWithAHugeUnbreakableWordWrapsAnywhere) {
-    const struct { QString text; QTextOption::WrapMode expected; } cases[] = {
+    const struct {
+        QString text;
+        QTextOption::WrapMode expected;
+    } cases[] = {
         {"Hej!\r\nLänken: https://example.se/" + letters(300) + " ses\r\nvi?", kWords},
         {letters(20000, u'-'), kWords},  // a line may break after '-'
         {letters(7500, u'-') + letters(1200) + letters(5000, u'-'), kAnywhere},
@@ -48,8 +49,10 @@ TEST(LongLine, EditsThatMakeOrUnmakeAHugeWordSwitchTheWrapping) {
     box.setText(letters(700) + " " + letters(700) + "\r\nhej");
     const std::pair<std::function<void()>, QTextOption::WrapMode> steps[] = {
         {[&] { box.setSelStart(700), box.setSelLength(1), box.setSelText(""); }, kAnywhere},  // one word
-        {[&] { box.setSelStart(1405), box.setSelText(" då"); }, kAnywhere},  // in the other paragraph
-        {[&] { box.undo(); }, kAnywhere}, {[&] { box.undo(); }, kWords}, {[&] { box.redo(); }, kAnywhere},
+        {[&] { box.setSelStart(1405), box.setSelText(" då"); }, kAnywhere},                   // in the other paragraph
+        {[&] { box.undo(); }, kAnywhere},
+        {[&] { box.undo(); }, kWords},
+        {[&] { box.redo(); }, kAnywhere},
     };
     for (const auto& [edit, expected] : steps) {
         edit();

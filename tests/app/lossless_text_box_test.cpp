@@ -25,18 +25,22 @@ QString units(std::initializer_list<char16_t> list) {
 // Pieces that stress the stored form: line ends, the stand-ins themselves,
 // escape and selector characters, things Qt alters elsewhere.
 QString randomMixture(std::mt19937& rng, int pieces) {
+    // A table, laid out by hand.
+    // clang-format off
     static const QString all[] = {
         "\r\n", "\r", "\n", "\r\r\n", "\n\r", "a", units({0xE9}), "\t", units({0x00A0}), units({0x2028}),
         units({0x2029}), units({0xE00D}), units({0xE01B}), units({0xFE00}), units({0xFE03}), units({0xE01B, 0xFE01}),
         units({0xFDD0}), units({0xFDD1}), units({0}), units({0xD800}), units({0xDC00}), units({0xD83D, 0xDE00}),
         units({0x0301})};
+    // clang-format on
     std::uniform_int_distribution<std::size_t> pick(0, std::size(all) - 1);
     QString s;
     for (int i = 0; i < pieces; ++i) s += all[pick(rng)];
     return s;
 }
 
-const QString kMixed = "a\r\nb\rc\nd" + units({0x2028, 0x2029, 0xE00D, 0xE01B, 0xFE00}) + "\r\n\r\n" + units({0x00A0, 0, 0xD800}) + "\r";
+const QString kMixed =
+    "a\r\nb\rc\nd" + units({0x2028, 0x2029, 0xE00D, 0xE01B, 0xFE00}) + "\r\n\r\n" + units({0x00A0, 0, 0xD800}) + "\r";
 
 // After setSelStart(start) and setSelLength(length): out-of-range values
 // clamped, a start between CR and LF moved before the pair, an end between
@@ -60,7 +64,7 @@ void putOnClipboard(const QString& text) {
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
-} // namespace
+}  // namespace
 
 TEST(LosslessTextBox, EveryUnitAndRandomMixturesComeBackExactly) {
     LosslessTextBox box;
@@ -192,8 +196,9 @@ TEST(LosslessTextBox, ClipboardMenuAndInputMethodCarryExactText) {
         const bool cut = name != "edit-copy" && name != "edit-paste";
         EXPECT_EQ(QGuiApplication::clipboard()->text(), name == "edit-paste" ? "other" : kMixed.mid(3, 10)) << way;
         EXPECT_EQ(box.text(), name == "edit-paste" ? kMixed.left(3) + "other" + kMixed.mid(13)
-                              : cut               ? kMixed.left(3) + kMixed.mid(13)
-                                                  : kMixed) << way;
+                              : cut                ? kMixed.left(3) + kMixed.mid(13)
+                                                   : kMixed)
+            << way;
     }
     const QString pasted = "p\r\nq\rr\ns" + units({0x00A0, 0x2028, 0xE01B, 0xFE02, 0});
     putOnClipboard(pasted);

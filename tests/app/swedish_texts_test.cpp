@@ -25,7 +25,8 @@ TEST(SwedishTexts, MessageBoxButtonsTitleAndAnswers) {
             for (QAbstractButton* b : box->buttons()) seen << b->text();
             accept ? box->defaultButton()->click() : box->reject();  // Enter or Escape
         });
-        EXPECT_EQ(runtime.msgBox(nullptr, QStringLiteral("Prov"), 17), accept ? RuntimeServices::Ok : RuntimeServices::Cancel);
+        EXPECT_EQ(runtime.msgBox(nullptr, QStringLiteral("Prov"), 17),
+                  accept ? RuntimeServices::Ok : RuntimeServices::Cancel);
         seen.sort();
         EXPECT_EQ(seen, (QStringList{"Avbryt", "OK", "Velmora", "default OK"}));
     }

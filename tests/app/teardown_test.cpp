@@ -6,10 +6,16 @@
 TEST_F(Form1Test, NoHandlerRunsWhileTheWindowIsDestroyed) {
     const std::function<void()> states[] = {
         [this] { focus(form->Text1); },
-        [this] { focus(form->Text1); typeText(form->Text1, QStringLiteral("hemligt")); },
+        [this] {
+            focus(form->Text1);
+            typeText(form->Text1, QStringLiteral("hemligt"));
+        },
         [this] { focus(form->txtClip); },
         [this] { focus(form->cmdKryDekry); },
-        [this] { focus(form->Text1); form->mnuClip->popup(form->mapToGlobal(QPoint(40, 40))); },
+        [this] {
+            focus(form->Text1);
+            form->mnuClip->popup(form->mapToGlobal(QPoint(40, 40)));
+        },
     };
     for (std::size_t i = 0; i < std::size(states); ++i) {
         SCOPED_TRACE(i);

@@ -3,10 +3,10 @@
 // clipboard and the Info file.
 #include "tests/app/form1_fixture.h"
 
-#include "cipher/blanks.h"
-#include "cipher/cp1252.h"
 #include "app/info_command_line.h"
 #include "app/info_viewer.h"
+#include "cipher/blanks.h"
+#include "cipher/cp1252.h"
 #include "cipher/text_cipher.h"
 #include "resources/velmora_resources.h"
 
@@ -36,7 +36,7 @@ QString cipher(const QString& text, const QString& password) {
     return QString::fromStdU16String(std::get<std::u16string>(velmora::cryptText(text.toStdU16String(), trimmed)));
 }
 
-} // namespace
+}  // namespace
 
 class WindowTest : public Form1Test {
 protected:
@@ -69,12 +69,16 @@ TEST_F(WindowTest, WhatTheWindowShowsAtStart) {
     EXPECT_EQ(form->Label4->text() + form->Label2->text() + form->Text1->text(), QString());
     EXPECT_EQ(QApplication::focusWidget(), form->Command3D1);
     EXPECT_EQ(form->txtClip->palette().color(QPalette::Base), kRestColour);
-    EXPECT_EQ(form->txtClip->palette().color(QPalette::Inactive, QPalette::Highlight), kRestColour);  // no selection shown unfocused
+    EXPECT_EQ(form->txtClip->palette().color(QPalette::Inactive, QPalette::Highlight),
+              kRestColour);  // no selection shown unfocused
     EXPECT_EQ(form->Panel3D1->palette().color(QPalette::Window), kGrey);
     EXPECT_EQ(QFontInfo(form->txtClip->font()).family(), QStringLiteral("Liberation Sans"));
-    for (const auto& [button, caption] : {std::pair{form->SSCommand4, "&Markera Allt"}, {form->SSCommand1, "&Kopiera"},
-                                          {form->SSCommand2, "Klipp &Ut"}, {form->SSCommand3, "Klistra &In"},
-                                          {form->cmdKryDekry, "Kryptera / Dekryptera"}, {form->Command3D1, "&Exit"}}) {
+    for (const auto& [button, caption] : {std::pair{form->SSCommand4, "&Markera Allt"},
+                                          {form->SSCommand1, "&Kopiera"},
+                                          {form->SSCommand2, "Klipp &Ut"},
+                                          {form->SSCommand3, "Klistra &In"},
+                                          {form->cmdKryDekry, "Kryptera / Dekryptera"},
+                                          {form->Command3D1, "&Exit"}}) {
         EXPECT_EQ(button->text(), QString::fromUtf8(caption));
         EXPECT_EQ(button->foreColor(), kNavy);
     }
@@ -98,8 +102,12 @@ TEST_F(WindowTest, EachEventReachesItsHandler) {
         {form->Command3D1, [&] { click(form->SSCommand1); }, {"SSCommand1_Click", "mnuCopy_Click"}},
         {form->Command3D1, [&] { click(form->SSCommand3); }, {"SSCommand3_Click", "mnuPaste_Click"}},
         {form->Command3D1, [&] { click(form->SSCommand4); }, {"SSCommand4_Click"}},
-        {form->Command3D1, [&] { QTest::keyClick(form->Command3D1, Qt::Key_M, Qt::AltModifier); }, {"SSCommand4_Click"}},
-        {form->Command3D1, [&] { QTest::keyClick(form->Command3D1, Qt::Key_K, Qt::AltModifier); }, {"SSCommand1_Click", "mnuCopy_Click"}},
+        {form->Command3D1,
+         [&] { QTest::keyClick(form->Command3D1, Qt::Key_M, Qt::AltModifier); },
+         {"SSCommand4_Click"}},
+        {form->Command3D1,
+         [&] { QTest::keyClick(form->Command3D1, Qt::Key_K, Qt::AltModifier); },
+         {"SSCommand1_Click", "mnuCopy_Click"}},
         {form->Command3D1, [&] { QTest::keyClick(form->Command3D1, Qt::Key_Tab); }, {"Text1_GotFocus"}},
         {form->Text1, [&] { QTest::keyClicks(form->Text1, "ab"); }, {"Text1_KeyPress", "Text1_KeyPress"}},
         {form->Text1, [&] { QTest::keyClick(form->Text1, Qt::Key_Tab); }, {"Text1_LostFocus"}},
@@ -107,17 +115,26 @@ TEST_F(WindowTest, EachEventReachesItsHandler) {
         {form->Text1, [&] { QTest::keyClick(form->Text1, Qt::Key_X, Qt::ControlModifier); }, {"mnuCut_Click"}},
         {form->txtClip, [&] { QTest::keyClick(form->txtClip, Qt::Key_C, Qt::ControlModifier); }, {"mnuCopy_Click"}},
         {form->Command3D1, [&] { clickMenuTitle(form->mnuInfo); }, {"mnuInfo_Click"}},
-        {form->Command3D1, [&] { clickMenuTitle(form->mnuClip->menuAction()); QTest::keyClick(form->mnuClip, Qt::Key_Escape); },
-         {"mnuClip_Click"}},
-        {form->Command3D1, [&] {
+        {form->Command3D1,
+         [&] {
              clickMenuTitle(form->mnuClip->menuAction());
-             QTest::mouseClick(form->mnuClip, Qt::LeftButton, {}, form->mnuClip->actionGeometry(form->mnuCopy).center());
-         }, {"mnuClip_Click", "mnuCopy_Click"}},
-        {form->txtClip, [&] {  // events with no handler of their own
+             QTest::keyClick(form->mnuClip, Qt::Key_Escape);
+         },
+         {"mnuClip_Click"}},
+        {form->Command3D1,
+         [&] {
+             clickMenuTitle(form->mnuClip->menuAction());
+             QTest::mouseClick(form->mnuClip, Qt::LeftButton, {},
+                               form->mnuClip->actionGeometry(form->mnuCopy).center());
+         },
+         {"mnuClip_Click", "mnuCopy_Click"}},
+        {form->txtClip,
+         [&] {  // events with no handler of their own
              QTest::keyClicks(form->txtClip, "hej");
              click(form->Label1);
              QTest::mouseDClick(form->txtClip->viewport(), Qt::LeftButton);
-         }, {}},
+         },
+         {}},
     };
     for (const auto& row : rows) {
         focus(row.focus);
@@ -144,7 +161,8 @@ TEST_F(WindowTest, PasswordShowsStarsAndNeverLeavesTheBox) {
     form->Text1->setText(longPassword);
     EXPECT_EQ(form->Text1->text(), longPassword);
     // One line: of what is put in, what comes before its first line end stays.
-    for (const auto& [put, kept] : {std::pair{"Hemligt7\r\nnästa", "abHemligt7cd"}, {"\nx", "abcd"}, {"x\ry\n", "abxcd"}}) {
+    for (const auto& [put, kept] :
+         {std::pair{"Hemligt7\r\nnästa", "abHemligt7cd"}, {"\nx", "abcd"}, {"x\ry\n", "abxcd"}}) {
         form->Text1->setText(QStringLiteral("abcd"));
         form->Text1->setCursorPosition(2);
         form->Text1->insert(QString::fromUtf8(put));
@@ -203,7 +221,10 @@ TEST_F(WindowTest, RoundTripOfRandomSelectionsWithBlanksAroundThePassword) {
         QString text;
         for (int n = length(rng); text.size() < n;) {
             const int k = kind(rng);
-            text += k == 0 ? QStringLiteral("\r\n") : k == 1 ? QStringLiteral("\n") : k == 2 ? QStringLiteral("\r") : fromCodes({code(rng)});
+            text += k == 0   ? QStringLiteral("\r\n")
+                    : k == 1 ? QStringLiteral("\n")
+                    : k == 2 ? QStringLiteral("\r")
+                             : fromCodes({code(rng)});
         }
         form->txtClip->setText(text);
         const int from = std::uniform_int_distribution<int>(0, static_cast<int>(text.size()) - 1)(rng);
@@ -219,15 +240,17 @@ TEST_F(WindowTest, RoundTripOfRandomSelectionsWithBlanksAroundThePassword) {
         EXPECT_EQ(pointerDuringWarning, 0);  // the busy cursor only during the run
         EXPECT_EQ(runtime.pointerChanges, (QList<int>{11, 0}));
         click(form->SSCommand4);  // Enter does what the button does
-        QTest::keyClick(form->Text1, round % 2 ? Qt::Key_Return : Qt::Key_Enter, round % 2 ? Qt::NoModifier : Qt::KeypadModifier);
+        QTest::keyClick(form->Text1, round % 2 ? Qt::Key_Return : Qt::Key_Enter,
+                        round % 2 ? Qt::NoModifier : Qt::KeypadModifier);
         ASSERT_EQ(form->txtClip->text(), selection) << "round " << round;
     }
 }
 
 TEST_F(WindowTest, CopyAndCutFromButtonsAndMenuAlike) {
-    const std::pair<std::function<void()>, bool> ways[] = {
-        {[&] { click(form->SSCommand1); }, false}, {[&] { form->mnuCopy->trigger(); }, false},
-        {[&] { click(form->SSCommand2); }, true},  {[&] { form->mnuCut->trigger(); }, true}};
+    const std::pair<std::function<void()>, bool> ways[] = {{[&] { click(form->SSCommand1); }, false},
+                                                           {[&] { form->mnuCopy->trigger(); }, false},
+                                                           {[&] { click(form->SSCommand2); }, true},
+                                                           {[&] { form->mnuCut->trigger(); }, true}};
     const QString text = QStringLiteral("ett\r\ntvå\ntre");
     for (const auto& [way, cut] : ways) {
         form->txtClip->setText(text);

@@ -45,7 +45,7 @@ std::u16string reference(std::u16string_view text, std::u16string_view password)
     return ok(cryptTextReference(random, text, password));
 }
 
-} // namespace
+}  // namespace
 
 TEST(TextCipher, KnownAnswersOfFastAndLiteralAlgorithm) {
     const std::vector<std::tuple<std::u16string, std::u16string, std::vector<int>>> answers = {
@@ -123,7 +123,8 @@ TEST(Cp1252, EveryCodePointLooksUpAsTheCodePageSays) {
         char* outAt = reinterpret_cast<char*>(&out);
         std::size_t inLeft = 1, outLeft = sizeof out;
         const bool defined = ::iconv(toUtf32, &inAt, &inLeft, &outAt, &outLeft) != static_cast<std::size_t>(-1);
-        EXPECT_EQ(cp1252::toUnicode(static_cast<std::uint8_t>(code)), defined ? out : static_cast<char32_t>(code)) << code;
+        EXPECT_EQ(cp1252::toUnicode(static_cast<std::uint8_t>(code)), defined ? out : static_cast<char32_t>(code))
+            << code;
     }
     ::iconv_close(toUtf32);
 }

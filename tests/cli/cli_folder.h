@@ -33,7 +33,8 @@ protected:
         if ((janitor_ = ::fork()) == 0) {
             ::close(pipe[1]);
             char c;
-            while (::read(pipe[0], &c, 1) < 0 && errno == EINTR) {}
+            while (::read(pipe[0], &c, 1) < 0 && errno == EINTR) {
+            }
             ::execlp("rm", "rm", "-rf", root_.c_str(), nullptr);
             ::_exit(127);
         }
@@ -43,7 +44,8 @@ protected:
         ::getrlimit(RLIMIT_FSIZE, &size);
         size.rlim_cur = std::min<rlim_t>(size.rlim_max, 64 << 20);
         ::setrlimit(RLIMIT_FSIZE, &size);
-        ASSERT_TRUE(fs::create_directory(dir_) && ::chmod(dir_.c_str(), 0777) == 0 && ::chmod(root_.c_str(), 0755) == 0);
+        ASSERT_TRUE(fs::create_directory(dir_) && ::chmod(dir_.c_str(), 0777) == 0 &&
+                    ::chmod(root_.c_str(), 0755) == 0);
         write("pw", "Hemligt7\n");
     }
     void TearDown() override {
@@ -76,8 +78,9 @@ protected:
     // program (run as nobody when unprivileged and the tests run as root);
     // the status and what went to standard error.
     std::pair<int, std::string> shell(std::string line, bool unprivileged = false) const {
-        const std::string program = std::string(asRoot() && unprivileged ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "")
-                                  + "'" + VELMORA_CRYPT_PATH + "' ";
+        const std::string program =
+            std::string(asRoot() && unprivileged ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "") +
+            "'" + VELMORA_CRYPT_PATH + "' ";
         for (auto at = line.find("crypt "); at != std::string::npos; at = line.find("crypt ", at + program.size())) {
             line.replace(at, 6, program);
         }

@@ -1,13 +1,12 @@
 // The command-line tool's streaming parts, fed in pieces of every size: the
 // UTF-8 reader and writer and the streamed cipher against the whole-text one.
 #include "cipher/cp1252.h"
-#include "cli/crypt_stream.h"
 #include "cipher/text_cipher.h"
 #include "cipher/text_position.h"
+#include "cli/crypt_stream.h"
 #include "cli/utf8.h"
 
 #include <gtest/gtest.h>
-
 
 namespace {
 
@@ -50,16 +49,19 @@ const std::vector<std::uint8_t> kPassword = {'H', 'e', 'm', 'l', 'i', 'g', 't', 
 
 TEST(CryptStream, AgreesWithTheWholeTextCipherHoweverCut) {
     std::u16string longText;
-    for (int i = 0; longText.size() < 3000; ++i) longText += u"Hej då, € och œ\tflik\r\nrad\rny\n" + std::u16string(static_cast<std::size_t>(i % 7), u'x');
-    const std::u16string texts[] = {longText, u"ett\r\ntvå\r\n\rtre 中", u"a\r\n\n\r\rb\tc\0 och mer å"s, u"rad\r",
-                                    u"\n\r\nå\u20AD", u"\0 och en rad ASCII bakom"s, longText + u"\U0001F600"};
+    for (int i = 0; longText.size() < 3000; ++i)
+        longText += u"Hej då, € och œ\tflik\r\nrad\rny\n" + std::u16string(static_cast<std::size_t>(i % 7), u'x');
+    const std::u16string texts[] = {
+        longText,         u"ett\r\ntvå\r\n\rtre 中",     u"a\r\n\n\r\rb\tc\0 och mer å"s, u"rad\r",
+        u"\n\r\nå\u20AD", u"\0 och en rad ASCII bakom"s, longText + u"\U0001F600"};
     for (const auto& text : texts) {
         const auto expected = velmora::cryptText(text, u"Hemligt7");
         for (const std::size_t chunk : {1u, 2u, 3u, 7u, 64u * 1024u}) {
             for (const std::size_t piece : {1u, 5u, 4096u}) {
                 PieceSource source(toUtf8(text), piece);
                 StringSink sink;
-                const auto outcome = cryptStream(source, sink, kPassword, {.raw = false, .chunkBytes = chunk, .holdBytes = 1 << 20});
+                const auto outcome =
+                    cryptStream(source, sink, kPassword, {.raw = false, .chunkBytes = chunk, .holdBytes = 1 << 20});
                 const std::string where = std::to_string(chunk) + "/" + std::to_string(piece);
                 if (const auto* error = std::get_if<velmora::CipherError>(&expected)) {
                     ASSERT_TRUE(outcome.failure) << where;
@@ -78,6 +80,8 @@ TEST(CryptStream, AgreesWithTheWholeTextCipherHoweverCut) {
 // UTF-8 as the reader sees it, cut at every place: each fault with the offset
 // of its sequence, and the limits of each length through the cipher's refusal.
 TEST(CryptStream, ReadsUtf8ExactlyWhereverThePiecesEnd) {
+    // A table, laid out by hand.
+    // clang-format off
     const std::pair<std::string, std::string> cases[] = {
         {"ab\x80", "fortsättningsbyte utan inledande byte vid byte 2"},
         {"\xC3\xA5\xBF", "fortsättningsbyte utan inledande byte vid byte 2"},
@@ -97,11 +101,13 @@ TEST(CryptStream, ReadsUtf8ExactlyWhereverThePiecesEnd) {
         {"\xEF\xBF\xBF", "U+FFFF"}, {"\xF0\x90\x80\x80", "U+10000"},
         {"\xEF\xBB\xBF\xEF\xBB\xBFx", "U+FEFF på rad 1, kolumn 1"}, {"a\xEF\xBB\xBF", "U+FEFF på rad 1, kolumn 2"},
     };
+    // clang-format on
     for (const auto& [bytes, message] : cases) {
         for (std::size_t piece = 1; piece <= bytes.size(); ++piece) {
             PieceSource source(bytes, piece);
             StringSink sink;
-            const auto outcome = cryptStream(source, sink, kPassword, {.raw = false, .chunkBytes = piece, .holdBytes = 100});
+            const auto outcome =
+                cryptStream(source, sink, kPassword, {.raw = false, .chunkBytes = piece, .holdBytes = 100});
             ASSERT_TRUE(outcome.failure) << bytes;
             EXPECT_NE(outcome.failure->message.find(message), std::string::npos) << outcome.failure->message;
             EXPECT_EQ(sink.text, "");
@@ -122,4 +128,4 @@ TEST(Utf8Encoder, EveryCodeBecomesItsCharacter) {
     EXPECT_EQ(out, expected);
 }
 
-} // namespace
+}  // namespace

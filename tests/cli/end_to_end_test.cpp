@@ -62,8 +62,8 @@ TEST_F(VelmoraCrypt, KnownAnswersWhicheverWayTextAndPasswordCome) {
         EXPECT_EQ(result.standardOutput, c.expected) << c.password;
     }
     write("pw", "Hemligt7");
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"-o", "@out", "@in"},
-                                                 {"@in", "--output=@out"}, {"-o@out", "--", "@in"}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-o", "@out", "@in"}, {"@in", "--output=@out"}, {"-o@out", "--", "@in"}}) {
         write("in", kHejText);
         fs::remove(path("out"));
         const ProcessResult viaFiles = crypt("", args);
@@ -77,7 +77,8 @@ TEST_F(VelmoraCrypt, KnownAnswersWhicheverWayTextAndPasswordCome) {
 TEST_F(VelmoraCrypt, RoundTripGivesTheTextBack) {
     std::string text;
     while (text.size() < 1500 * 1024) {  // past the held-back first mebibyte and many reads
-        text += "Hej d\xC3\xA5, \xC3\xA5\xC3\xA4\xC3\xB6 5 \xE2\x82\xAC\tflik\r\nCRLF\nLF\rCR " + std::to_string(text.size());
+        text += "Hej d\xC3\xA5, \xC3\xA5\xC3\xA4\xC3\xB6 5 \xE2\x82\xAC\tflik\r\nCRLF\nLF\rCR " +
+                std::to_string(text.size());
     }
     const ProcessResult there = crypt(text);
     ASSERT_EQ(there.exitStatus, 0);
@@ -109,7 +110,7 @@ TEST_F(VelmoraCrypt, EveryRefusalSaysWhyAndChangesNothing) {
         {"ab\0c"s, {}, "pw", 2, {"U+0000", "rad 1, kolumn 3"}},
         {"ab\0c"s, {"--raw"}, "pw", 2, {"U+0000", "rad 1, kolumn 3"}},
         {"text", {}, "   \n", 2, {"L\xC3\xB6senordet \xC3\xA4r tomt"}},
-        {"text", {}, "p\xE4\xB8\xAD\n", 2, {"kolumn 2", "!U+4E2D", "!\xE4\xB8\xAD"}},   // the position, never the secret
+        {"text", {}, "p\xE4\xB8\xAD\n", 2, {"kolumn 2", "!U+4E2D", "!\xE4\xB8\xAD"}},  // the position, never the secret
         {"text", {}, "p\xFF\n", 2, {"UTF-8"}},
         {"text", {}, std::string(64 * 1024 + 1, 'x'), 2, {"l\xC3\xA4ngre \xC3\xA4n 65536 byte"}},
         {"text", {"--snabbt"}, "pw", 2, {"Ok\xC3\xA4nd flagga '--snabbt'", "--help"}},
@@ -135,16 +136,18 @@ TEST_F(VelmoraCrypt, EveryRefusalSaysWhyAndChangesNothing) {
         write("out", "tidigare");
         const std::set<std::string> before = files();
         std::vector<std::string> args = r.args;
-        if (args.empty() || !args.front().starts_with("--password")) args.insert(args.begin(), {"--password-file", "@pw"});
+        if (args.empty() || !args.front().starts_with("--password"))
+            args.insert(args.begin(), {"--password-file", "@pw"});
         const std::string name = r.parts.front();
         const ProcessResult result = run(args, r.text);
         EXPECT_EQ(result.exitStatus, r.status) << name;
         EXPECT_EQ(result.standardOutput, "") << name;
         EXPECT_TRUE(result.standardError.starts_with("velmora-crypt: ")) << name << ": " << result.standardError;
         EXPECT_EQ(result.standardError.find("ofullst\xC3\xA4ndigt"), std::string::npos) << "nothing was written";
-        for (const auto& part : r.parts) {   // "!part": must not be said
+        for (const auto& part : r.parts) {  // "!part": must not be said
             const bool absent = part.starts_with('!');
-            EXPECT_EQ(result.standardError.find(part.substr(absent)) == std::string::npos, absent) << result.standardError;
+            EXPECT_EQ(result.standardError.find(part.substr(absent)) == std::string::npos, absent)
+                << result.standardError;
         }
         EXPECT_EQ(read("out"), "tidigare") << name;
         EXPECT_EQ(files(), before) << name;
@@ -162,7 +165,7 @@ TEST_F(VelmoraCrypt, LateRefusalOnStandardOutputSaysTheOutputIsIncomplete) {
 // Closed descriptors and a file size limit: each refused with its own reason,
 // nothing written, nothing left behind.
 TEST_F(VelmoraCrypt, HostileShellsGetTheirOwnRefusalAndNothingElse) {
-    write("in", "Hemligt7\n" + kHejText);   // a first line that would pass for the password
+    write("in", "Hemligt7\n" + kHejText);  // a first line that would pass for the password
     write("big", std::string(200000, 'a'));
     const struct {
         std::string line;
@@ -187,9 +190,11 @@ TEST_F(VelmoraCrypt, HostileShellsGetTheirOwnRefusalAndNothingElse) {
 }
 
 TEST_F(VelmoraCrypt, HelpAndVersionWinOverEverythingElse) {
-    const ProcessResult help = run({"--password-fd", "57", "--snabbt", "--help"}), version = run({"-o", "x", "--version"});
-    EXPECT_TRUE(help.exitStatus == 0 && help.standardOutput.starts_with("Anv\xC3\xA4ndning: velmora-crypt")) << help.standardOutput;
+    const ProcessResult help = run({"--password-fd", "57", "--snabbt", "--help"}),
+                        version = run({"-o", "x", "--version"});
+    EXPECT_TRUE(help.exitStatus == 0 && help.standardOutput.starts_with("Anv\xC3\xA4ndning: velmora-crypt"))
+        << help.standardOutput;
     EXPECT_TRUE(version.exitStatus == 0 && version.standardOutput == "velmora-crypt " VELMORA_VERSION_TEXT "\n");
 }
 
-} // namespace
+}  // namespace

@@ -24,14 +24,14 @@ protected:
     std::pair<int, std::string> shell(const std::string& line) const { return CliFolder::shell(line, true); }
 };
 
-enum class Left { Unchanged, Cipher, Appended };   // what f holds afterwards
+enum class Left { Unchanged, Cipher, Appended };  // what f holds afterwards
 
 TEST_F(OutputSafety, TargetsAreWrittenInPlaceReplacedOrRefused) {
     using enum Left;
     const struct {
         const char* line;
-        mode_t mode;      // of f
-        bool rootOwnsF;   // needs a second user: as root only
+        mode_t mode;     // of f
+        bool rootOwnsF;  // needs a second user: as root only
         int status;
         const char* messagePart;
         Left f;
@@ -39,14 +39,17 @@ TEST_F(OutputSafety, TargetsAreWrittenInPlaceReplacedOrRefused) {
         {"crypt --password-file pw -o /dev/stdout in >> f", 0644, false, 0, "", Appended},
         {"crypt --password-file pw -o /dev/fd/1 in >> f", 0644, false, 0, "", Appended},
         {"crypt --password-file pw -o /proc/self/fd/1 in >> f", 0644, false, 0, "", Appended},
-        {"crypt --password-file pw -o /dev/stdin < in", 0644, false, 1, "inte \xC3\xB6ppen f\xC3\xB6r skrivning", Unchanged},
+        {"crypt --password-file pw -o /dev/stdin < in", 0644, false, 1, "inte \xC3\xB6ppen f\xC3\xB6r skrivning",
+         Unchanged},
         {"crypt --password-file pw f >> f", 0644, false, 1, "samma fil", Unchanged},
         {"crypt --password-file pw -o f f", 0644, false, 0, "", Cipher},
         {"crypt --password-file pw -o f in", 0444, false, 1, "\xC3\xA5tkomst nekad", Unchanged},
         {"crypt --password-file pw -o f in", 0600, true, 1, "\xC3\xA5tkomst nekad", Unchanged},
         {"crypt --password-file pw -o f in", 0666, true, 1, "samma \xC3\xA4gare", Unchanged},
-        {"crypt --password-fd 1 in > /dev/null", 0644, false, 2, "fildeskriptor 1: den \xC3\xA4r inte \xC3\xB6ppen f\xC3\xB6r l\xC3\xA4sning", Unchanged},
-        {"chmod a-w . && crypt --password-file pw -o f in; s=$?; chmod a+w .; exit $s", 0644, false, 1, "katalogen '.' g\xC3\xA5r inte att skriva i", Unchanged},
+        {"crypt --password-fd 1 in > /dev/null", 0644, false, 2,
+         "fildeskriptor 1: den \xC3\xA4r inte \xC3\xB6ppen f\xC3\xB6r l\xC3\xA4sning", Unchanged},
+        {"chmod a-w . && crypt --password-file pw -o f in; s=$?; chmod a+w .; exit $s", 0644, false, 1,
+         "katalogen '.' g\xC3\xA5r inte att skriva i", Unchanged},
     };
     const auto [plainStatus, plainError] = shell("crypt --password-file pw in > c");
     ASSERT_EQ(plainStatus, 0) << plainError;
@@ -54,7 +57,7 @@ TEST_F(OutputSafety, TargetsAreWrittenInPlaceReplacedOrRefused) {
     fs::remove(path("c"));
     ASSERT_FALSE(cipher.empty());
     for (const auto& c : cases) {
-        if (c.rootOwnsF && !asRoot()) continue;   // the read-only case covers the check then
+        if (c.rootOwnsF && !asRoot()) continue;  // the read-only case covers the check then
         write("f", kText, c.mode, !c.rootOwnsF);
         struct stat before {};
         ::stat(path("f").c_str(), &before);
@@ -85,10 +88,15 @@ std::string procField(pid_t pid, const std::string& file, const std::string& nam
 TEST_F(OutputSafety, RunningProgramKeepsItsSecretsAndLeavesNothingWhenKilled) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXCPU, SIGKILL}) {
         // A shell starts background commands with SIGINT and SIGQUIT ignored; env restores them.
-        ASSERT_EQ(shell("((yes aaaaaaa | head -c 3000000; sleep 10) | env --default-signal crypt --password-file pw -o out & echo $! > pid)").first, 0);
+        ASSERT_EQ(shell("((yes aaaaaaa | head -c 3000000; sleep 10) | env --default-signal crypt --password-file pw -o "
+                        "out & echo $! > pid)")
+                      .first,
+                  0);
         const pid_t pid = std::stoi(read("pid"));
         fs::remove(path("pid"));
-        const auto state = [pid] { return procField(pid, "stat", std::to_string(pid) + " (velmora-crypt) ").substr(0, 1); };
+        const auto state = [pid] {
+            return procField(pid, "stat", std::to_string(pid) + " (velmora-crypt) ").substr(0, 1);
+        };
         for (int i = 0; i < 3000 && state() != "S"; ++i) ::usleep(10000);
         std::istringstream uids(procField(pid, "status", "Uid:")), core(procField(pid, "limits", "Max core file size"));
         uid_t uid = 0;
@@ -110,9 +118,12 @@ TEST_F(OutputSafety, RunningProgramKeepsItsSecretsAndLeavesNothingWhenKilled) {
 TEST_F(OutputSafety, WithoutUnnamedFilesASignalStillLeavesNothing) {
     if (std::system("gdb --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs gdb";
     for (const char* signal : {"SIGTERM", "SIGUSR1", "SIGPIPE"}) {
-        std::ofstream(io("gdb")) << "handle " << signal << " nostop noprint\nset $refused = 0\ncatch syscall openat read\ncommands\n  silent\n"
-            "  if $orig_rax == 257 && ($rdx & 0x410000) == 0x410000\n    set $rdx = $rdx & ~3\n    set $refused = 1\n  end\n"
-            "  if $orig_rax == 0 && $refused\n    signal " << signal << "\n  end\n  continue\nend\nrun\n";
+        std::ofstream(io("gdb")) << "handle " << signal
+                                 << " nostop noprint\nset $refused = 0\ncatch syscall openat read\ncommands\n  silent\n"
+                                    "  if $orig_rax == 257 && ($rdx & 0x410000) == 0x410000\n    set $rdx = $rdx & "
+                                    "~3\n    set $refused = 1\n  end\n"
+                                    "  if $orig_rax == 0 && $refused\n    signal "
+                                 << signal << "\n  end\n  continue\nend\nrun\n";
         CliFolder::shell("gdb -batch -nx -x " + io("gdb") + " --args crypt --password-file pw -o out in >/dev/null");
         EXPECT_EQ(files(), (std::set<std::string>{"in", "pw"})) << signal;
     }
@@ -130,7 +141,11 @@ TEST_F(OutputSafety, ALinkSwappedInAtAnyStepNeverGetsTheOutput) {
     int step = 1;
     for (; step < 100; ++step) {
         write("victim", "hemligt\n", 0600);
-        ASSERT_EQ(CliFolder::shell("rm -rf shared && mkdir -m 1777 shared && ln -s ../victim shared/link && chown -h nobody shared/link").first, 0);
+        ASSERT_EQ(
+            CliFolder::shell(
+                "rm -rf shared && mkdir -m 1777 shared && ln -s ../victim shared/link && chown -h nobody shared/link")
+                .first,
+            0);
         write("shared/out", kText, 0666, true);
         std::ofstream(io("gdb")) << "set $k = " << step << R"(
 set $looked = 0
@@ -151,12 +166,13 @@ commands
 end
 run
 )";
-        CliFolder::shell("gdb -batch -nx -x " + io("gdb") + " --args crypt --password-file pw -o shared/out in >/dev/null");
+        CliFolder::shell("gdb -batch -nx -x " + io("gdb") +
+                         " --args crypt --password-file pw -o shared/out in >/dev/null");
         struct stat victim {};
         ::stat(path("victim").c_str(), &victim);
         EXPECT_EQ(read("victim"), "hemligt\n") << "swapped at stop " << step;
         EXPECT_TRUE(victim.st_uid == 0 && (victim.st_mode & 07777) == 0600) << "swapped at stop " << step;
-        if (fs::is_symlink(path("shared/link"))) break;   // the run ended before that stop
+        if (fs::is_symlink(path("shared/link"))) break;  // the run ended before that stop
     }
     EXPECT_GT(step, 10) << "the swap was made at every stop of the run";
 }
@@ -179,10 +195,10 @@ struct Inspecting : std::allocator<T> {
 TEST(WipingAllocator, EveryBufferIsWipedBeforeItIsGivenBack) {
     {
         std::vector<char16_t, velmora::WipingAllocator<char16_t, Inspecting<char16_t>>> secret;
-        for (int i = 0; i < 1000; ++i) secret.push_back(u'p');   // grows, leaving old buffers behind
+        for (int i = 0; i < 1000; ++i) secret.push_back(u'p');  // grows, leaving old buffers behind
     }
     EXPECT_GE(gReturned, 5);
     EXPECT_EQ(gReturnedUnwiped, 0);
 }
 
-} // namespace
+}  // namespace

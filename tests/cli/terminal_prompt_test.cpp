@@ -14,7 +14,11 @@ namespace {
 // Reads what the program writes to the terminal until `wanted` has come a
 // `times`th time, for at most 10 s.
 bool awaitOutput(int terminal, std::string& seen, const std::string& wanted, int times = 1) {
-    const auto count = [&] { int n = 0; for (auto at = seen.find(wanted); at != std::string::npos; at = seen.find(wanted, at + 1)) ++n; return n; };
+    const auto count = [&] {
+        int n = 0;
+        for (auto at = seen.find(wanted); at != std::string::npos; at = seen.find(wanted, at + 1)) ++n;
+        return n;
+    };
     for (int waited = 0; count() < times && waited < 10000; waited += 50) {
         pollfd fd{terminal, POLLIN, 0};
         char buffer[256];
@@ -31,11 +35,14 @@ bool echoes(int terminal) {
     return ::tcgetattr(terminal, &settings) == 0 && (settings.c_lflag & ECHO) != 0;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(CliFolder, PasswordAskedOnTheTerminalIsNeverShownAndLeavesTheTerminalAsItWas) {
     write("in.txt", "Hej d\xc3\xa5!\r\n");
-    const struct { const char* ending; int signal; } ways[] = {{"Hemligt7\r", 0}, {"\x03", SIGINT}, {"", SIGTERM}, {"\x1a", 0}};
+    const struct {
+        const char* ending;
+        int signal;
+    } ways[] = {{"Hemligt7\r", 0}, {"\x03", SIGINT}, {"", SIGTERM}, {"\x1a", 0}};
     for (const auto& way : ways) {
         int terminal = -1;
         const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
@@ -48,8 +55,11 @@ TEST_F(CliFolder, PasswordAskedOnTheTerminalIsNeverShownAndLeavesTheTerminalAsIt
         ASSERT_TRUE(awaitOutput(terminal, seen, "Lösenord: ")) << seen;
         EXPECT_FALSE(echoes(terminal)) << way.signal;
         ASSERT_EQ(::write(terminal, "hemlis", 6), 6);
-        if (way.signal == SIGTERM) ::kill(pid, SIGTERM);
-        else ASSERT_EQ(::write(terminal, way.ending, std::strlen(way.ending)), static_cast<ssize_t>(std::strlen(way.ending)));
+        if (way.signal == SIGTERM)
+            ::kill(pid, SIGTERM);
+        else
+            ASSERT_EQ(::write(terminal, way.ending, std::strlen(way.ending)),
+                      static_cast<ssize_t>(std::strlen(way.ending)));
         if (way.ending[0] == '\x1a') {  // asked again, then answered
             ASSERT_TRUE(awaitOutput(terminal, seen, "Lösenord: ", 2)) << seen;
             EXPECT_FALSE(echoes(terminal));
@@ -62,7 +72,8 @@ TEST_F(CliFolder, PasswordAskedOnTheTerminalIsNeverShownAndLeavesTheTerminalAsIt
             EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == way.signal) << status;
         } else {
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
-            EXPECT_NE(seen.find("B',\xc3\x8e\x17:\xc2\xa5{\xc3\xae"), std::string::npos) << seen;  // Hemligt7's known answer
+            EXPECT_NE(seen.find("B',\xc3\x8e\x17:\xc2\xa5{\xc3\xae"), std::string::npos)
+                << seen;  // Hemligt7's known answer
         }
         EXPECT_TRUE(echoes(terminal)) << way.signal;
         EXPECT_EQ(seen.find("hemlis"), std::string::npos) << seen;

@@ -1,8 +1,8 @@
 #include "cipher/cp1252.h"
 #include "cipher/cpu_dispatch.h"
+#include "cipher/text_cipher.h"
 #include "cli/crypt_stream.h"
 #include "cli/line_position.h"
-#include "cipher/text_cipher.h"
 #include "cli/utf8.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +23,8 @@ using namespace velmora::cpu;
 struct PlainCodes {
     std::vector<std::uint8_t> codes;
     bool ascii(const std::uint8_t* bytes, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) if (!codePoint(bytes[i])) return false;
+        for (std::size_t i = 0; i < n; ++i)
+            if (!codePoint(bytes[i])) return false;
         return true;
     }
     bool codePoint(char32_t ch) {
@@ -34,7 +35,7 @@ struct PlainCodes {
 struct RunCodes : PlainCodes {
     std::size_t run(const std::uint8_t* bytes, std::size_t n) {
         const std::size_t before = codes.size();
-        codes.resize(before + n + 64, 0xEE);   // guard bytes behind the room allowed
+        codes.resize(before + n + 64, 0xEE);  // guard bytes behind the room allowed
         const Latin1Run taken = decodeLatin1Run(bytes, n, codes.data() + before);
         for (std::size_t i = before + n; i < codes.size(); ++i) EXPECT_EQ(codes[i], 0xEE) << "wrote past the room";
         codes.resize(before + taken.written);
@@ -50,8 +51,9 @@ std::string decodeCut(const std::string& bytes, std::size_t cut) {
     auto status = decoder.feed({data, cut}, sink);
     if (status == Decoder::Status::Ok) status = decoder.feed({data + cut, bytes.size() - cut}, sink);
     if (status == Decoder::Status::Ok) status = decoder.finish();
-    return std::string(sink.codes.begin(), sink.codes.end()) + " status " + std::to_string(static_cast<int>(status))
-         + " fault " + std::to_string(static_cast<int>(decoder.error().fault)) + "@" + std::to_string(decoder.error().offset);
+    return std::string(sink.codes.begin(), sink.codes.end()) + " status " + std::to_string(static_cast<int>(status)) +
+           " fault " + std::to_string(static_cast<int>(decoder.error().fault)) + "@" +
+           std::to_string(decoder.error().offset);
 }
 
 // Adversarial texts: every lead byte before every kind of second byte at every
@@ -67,10 +69,12 @@ std::vector<std::string> hardTexts() {
     }
     const std::string mixed = "aé€b\xC2\xA0中😀ÿ\r\nÅÄÖ åäö ×÷ 1250€€€ \uFEFFx";
     for (std::size_t end = 0; end <= mixed.size(); ++end) texts.push_back(ascii + mixed.substr(0, end));
-    texts.push_back(ascii + "\uFEFF");   // not a byte order mark there
-    for (std::size_t gap = 0; gap < 40; ++gap) texts.push_back(std::string(gap, 'x') + "€" + std::string(gap % 7, 'y') + "€€" + ascii);
+    texts.push_back(ascii + "\uFEFF");  // not a byte order mark there
+    for (std::size_t gap = 0; gap < 40; ++gap)
+        texts.push_back(std::string(gap, 'x') + "€" + std::string(gap % 7, 'y') + "€€" + ascii);
     std::mt19937 random(7);
-    const std::string alphabet = "ab\r\n\xC2\xC3\xC3\xE2\x82\xAC\x80\x9F\xA0\xBF\xED\xF0\x9F\x98\x80" + std::string(1, '\0');
+    const std::string alphabet =
+        "ab\r\n\xC2\xC3\xC3\xE2\x82\xAC\x80\x9F\xA0\xBF\xED\xF0\x9F\x98\x80" + std::string(1, '\0');
     for (int i = 0; i < 300; ++i) {
         std::string text(random() % 200, ' ');
         for (char& c : text) c = random() % 3 == 0 ? char(random() % 256) : alphabet[random() % alphabet.size()];
@@ -97,11 +101,11 @@ TEST(Utf8Variants, EncodeAsTheScalarEncoder) {
     std::mt19937 random(3);
     std::vector<std::vector<std::uint8_t>> inputs;
     for (std::size_t size = 0; size < 300; ++size) {
-        inputs.emplace_back(size % 80, 0x80);   // € only: three bytes each
+        inputs.emplace_back(size % 80, 0x80);  // € only: three bytes each
         inputs.emplace_back(size);
         for (auto& c : inputs.back()) c = static_cast<std::uint8_t>(random() % 4 == 0 ? 'a' : random());
     }
-    for (unsigned code = 0; code < 256 * 40; code += 3) {   // every code at many places among é
+    for (unsigned code = 0; code < 256 * 40; code += 3) {  // every code at many places among é
         inputs.emplace_back(40, static_cast<std::uint8_t>(0xE9));
         inputs.back()[code % 40] = static_cast<std::uint8_t>(code / 40);
     }
@@ -114,7 +118,8 @@ TEST(Utf8Variants, EncodeAsTheScalarEncoder) {
             const std::size_t written = encodeCodes(codes, out.data());
             EXPECT_EQ(std::string(out.begin(), out.begin() + static_cast<long>(written)), expected) << int(level);
             EXPECT_EQ(std::vector<std::uint8_t>(out.begin() + static_cast<long>(3 * codes.size()), out.end()),
-                      std::vector<std::uint8_t>(64, 0xEE)) << "wrote past the room, level " << int(level);
+                      std::vector<std::uint8_t>(64, 0xEE))
+                << "wrote past the room, level " << int(level);
         }
     }
     useLevel(availableLevels().back());
@@ -129,7 +134,8 @@ TEST(LinePosition, CountsLinesAndColumnsInAnyPieces) {
         // than the 255 vectors the vector loop counts before it must sum.
         const bool flood = round % 10 == 9;
         std::string text = flood ? std::string(4200, '\n') : "";
-        while (text.size() < 700) text += round % 2 ? std::string(1, "\r\nab"[random() % 4]) : random() % 40 ? "a" : "\r\n";
+        while (text.size() < 700)
+            text += round % 2 ? std::string(1, "\r\nab"[random() % 4]) : random() % 40 ? "a" : "\r\n";
         const std::vector<std::uint8_t> codes(text.begin(), text.end());
         velmora::cli::LinePosition position;
         for (std::size_t from = 0, to = 0; from < codes.size(); from = to) {
@@ -169,11 +175,12 @@ TEST(CryptStream, RefusalsInsideAGatheredBatchKeepTheirPlace) {
         Source source;
         for (const char16_t c : text) raw ? void(source.text += char(c)) : append(std::u32string(1, c), source.text);
         Sink sink;
-        const auto outcome = velmora::cli::cryptStream(source, sink, std::vector<std::uint8_t>{'H', 'e', 'm', 'l', 'i', 'g', 't', '7'},
-                                                       {.raw = raw, .chunkBytes = 3, .holdBytes = 1 << 20});
+        const auto outcome =
+            velmora::cli::cryptStream(source, sink, std::vector<std::uint8_t>{'H', 'e', 'm', 'l', 'i', 'g', 't', '7'},
+                                      {.raw = raw, .chunkBytes = 3, .holdBytes = 1 << 20});
         ASSERT_TRUE(outcome.failure);
         EXPECT_EQ(outcome.failure->message, expected) << "raw " << raw;
     }
 }
 
-} // namespace
+}  // namespace

@@ -1,9 +1,9 @@
 // The committed pictures and texts: what the generator in tools/ makes
 // today, what a user sees of them, and what the program carries.
+#include "resources/velmora_resources.h"
 #include "tools/artwork.h"
 #include "tools/picture_codecs.h"
 #include "tools/resource_texts.h"
-#include "resources/velmora_resources.h"
 
 #include <QFile>
 #include <QImage>
@@ -46,7 +46,8 @@ TEST(Resources, DesktopIconsAreTheKeyOnATransparentGround) {
         const QImage icon = velmora::art::drawKeyPicture(size);
         const int last = size - 1, shaft = size * 29 / 64;  // the row through the shaft's middle
         // Clear at the corners and left of the key, solid along the shaft and the bow.
-        for (const QPoint clear : {QPoint(0, 0), QPoint(last, 0), QPoint(0, last), QPoint(last, last), QPoint(0, shaft)})
+        for (const QPoint clear :
+             {QPoint(0, 0), QPoint(last, 0), QPoint(0, last), QPoint(last, last), QPoint(0, shaft)})
             EXPECT_EQ(qAlpha(icon.pixel(clear)), 0) << size << ": " << clear.x() << "," << clear.y();
         int opaque = 0;
         for (int x = 0; x < size; ++x) opaque += qAlpha(icon.pixel(x, shaft)) == 255 ? 1 : 0;
@@ -55,16 +56,18 @@ TEST(Resources, DesktopIconsAreTheKeyOnATransparentGround) {
 }
 
 TEST(Resources, PicturesAndTextsAsTheProgramShowsThem) {
-    const std::pair<const char*, QSize> pictures[] = {
-        {velmora::resources::kBackground, {468, 404}}, {velmora::resources::kButton, {66, 26}},
-        {velmora::resources::kKeyIcon, {32, 32}}, {velmora::resources::kWheelIcon, {32, 32}}};
+    const std::pair<const char*, QSize> pictures[] = {{velmora::resources::kBackground, {468, 404}},
+                                                      {velmora::resources::kButton, {66, 26}},
+                                                      {velmora::resources::kKeyIcon, {32, 32}},
+                                                      {velmora::resources::kWheelIcon, {32, 32}}};
     for (const auto& [name, size] : pictures) EXPECT_EQ(QImage(name).size(), size) << name;
     EXPECT_TRUE(QImage(velmora::resources::kBackground).isGrayscale());
-    for (const char* name : {velmora::resources::kHelpText, velmora::resources::kLabel3Caption, velmora::resources::kInfoText}) {
+    for (const char* name :
+         {velmora::resources::kHelpText, velmora::resources::kLabel3Caption, velmora::resources::kInfoText}) {
         const QString text = velmora::resources::text(name);
         EXPECT_EQ(text.count(QLatin1Char('\n')), text.count(QStringLiteral("\r\n"))) << name;  // CRLF kept
     }
     EXPECT_EQ(velmora::resources::text(velmora::resources::kHelpText).size(), 788);
 }
 
-} // namespace
+}  // namespace
