@@ -5,6 +5,7 @@ root="$(cd "$(dirname "$0")" && pwd)"
 cd "$root"
 
 scripts/ensure-packages.sh
+scripts/check-format.sh
 scripts/build.sh -DVELMORA_WERROR=ON -DVELMORA_BUILD_WEB=ON
 
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
