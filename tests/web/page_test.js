@@ -220,3 +220,16 @@ test("as a phone: every control 44 px high, Lösenord beside its field, the whol
   const copied = engine === "webkit" ? await copyAll() : await d.run(() => navigator.clipboard.readText());
   assert.deepEqual(Buffer.from(copied), cli(mail, "Hemligt7"));
 });
+
+test("without WebAssembly, or when it cannot start, the page says which and offers no button", async () => {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "velmora-page-")), file = path.join(folder, "velmora.html");
+  try {
+    for (const [breaking, said] of [["delete window.WebAssembly", /WebAssembly saknas/], ["WebAssembly.instantiate = () => Promise.reject(new RangeError())", /kunde inte starta/]]) {
+      fs.writeFileSync(file, fs.readFileSync(process.env.VELMORA_PAGE, "utf8").replace("<head>", `<head><script>${breaking}</script>`));
+      await d.goto("file://" + file);
+      await d.until(() => !/Startar/.test(document.getElementById("Label4").textContent));
+      assert.match(await label4(), said);
+      assert.equal(await d.run(() => document.getElementById("cmdKryDekry").disabled), true);
+    }
+  } finally { fs.rmSync(folder, { recursive: true, force: true }); }
+});
