@@ -99,12 +99,10 @@ std::string tooLongMessage(std::string_view source) {
 
 std::variant<std::string, Failure> readFirstLine(int fd, std::string_view source) {
     const std::string cannotRead = "Lösenordet kan inte läsas från " + std::string(source) + ": ";
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0) return badInput(cannotRead + describeErrno(EBADF) + ".");
-    const std::string notForReading = cannotRead + "den är inte öppen för läsning.";
-    if ((flags & O_ACCMODE) == O_WRONLY || (flags & O_PATH) != 0) return badInput(notForReading);
+    if (::fcntl(fd, F_GETFL) < 0) return badInput(cannotRead + describeErrno(EBADF) + ".");
     LineRead read = readLine(fd);
-    if (read.error == EBADF) return badInput(notForReading);
+    // Open but write-only, O_PATH or ioctl-only (access mode 3): read() refuses it.
+    if (read.error == EBADF) return badInput(cannotRead + "den är inte öppen för läsning.");
     if (read.error != 0) return ioFailure("Kan inte läsa lösenordet från " + std::string(source), read.error);
     if (read.tooLong) return badInput(tooLongMessage(source));
     return std::move(read.line);

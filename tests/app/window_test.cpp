@@ -72,6 +72,12 @@ TEST_F(WindowTest, WhatTheWindowShowsAtStart) {
     EXPECT_EQ(form->txtClip->palette().color(QPalette::Inactive, QPalette::Highlight),
               kRestColour);  // no selection shown unfocused
     EXPECT_EQ(form->Panel3D1->palette().color(QPalette::Window), kGrey);
+    const QPalette own = form->centralWidget()->palette();           // the window's, whatever the desktop's theme
+    for (const auto group : {QPalette::Active, QPalette::Inactive})  // text stands out from its ground
+        for (const auto& [text, ground] : {std::pair{QPalette::WindowText, QPalette::Window},
+                                           {QPalette::Text, QPalette::Base},
+                                           {QPalette::ButtonText, QPalette::Button}})
+            EXPECT_GE(std::abs(qGray(own.color(group, text).rgb()) - qGray(own.color(group, ground).rgb())), 128);
     EXPECT_EQ(QFontInfo(form->txtClip->font()).family(), QStringLiteral("Liberation Sans"));
     for (const auto& [button, caption] : {std::pair{form->SSCommand4, "&Markera Allt"},
                                           {form->SSCommand1, "&Kopiera"},
@@ -94,6 +100,7 @@ TEST_F(WindowTest, TabOrder) {
 }
 
 TEST_F(WindowTest, EachEventReachesItsHandler) {
+    const auto alt = [&](Qt::Key key) { return [&, key] { QTest::keyClick(form->Command3D1, key, Qt::AltModifier); }; };
     const struct {
         QWidget* focus;
         std::function<void()> event;
@@ -102,12 +109,8 @@ TEST_F(WindowTest, EachEventReachesItsHandler) {
         {form->Command3D1, [&] { click(form->SSCommand1); }, {"SSCommand1_Click", "mnuCopy_Click"}},
         {form->Command3D1, [&] { click(form->SSCommand3); }, {"SSCommand3_Click", "mnuPaste_Click"}},
         {form->Command3D1, [&] { click(form->SSCommand4); }, {"SSCommand4_Click"}},
-        {form->Command3D1,
-         [&] { QTest::keyClick(form->Command3D1, Qt::Key_M, Qt::AltModifier); },
-         {"SSCommand4_Click"}},
-        {form->Command3D1,
-         [&] { QTest::keyClick(form->Command3D1, Qt::Key_K, Qt::AltModifier); },
-         {"SSCommand1_Click", "mnuCopy_Click"}},
+        {form->Command3D1, alt(Qt::Key_M), {"SSCommand4_Click"}},
+        {form->Command3D1, alt(Qt::Key_K), {"SSCommand1_Click", "mnuCopy_Click"}},
         {form->Command3D1, [&] { QTest::keyClick(form->Command3D1, Qt::Key_Tab); }, {"Text1_GotFocus"}},
         {form->Text1, [&] { QTest::keyClicks(form->Text1, "ab"); }, {"Text1_KeyPress", "Text1_KeyPress"}},
         {form->Text1, [&] { QTest::keyClick(form->Text1, Qt::Key_Tab); }, {"Text1_LostFocus"}},
@@ -219,13 +222,8 @@ TEST_F(WindowTest, RoundTripOfRandomSelectionsWithBlanksAroundThePassword) {
     const QString passwords[] = {"Hemligt7", "  blank runt  ", "åäö€ x", "q"};
     for (int round = 0; round < 24; ++round) {
         QString text;
-        for (int n = length(rng); text.size() < n;) {
-            const int k = kind(rng);
-            text += k == 0   ? QStringLiteral("\r\n")
-                    : k == 1 ? QStringLiteral("\n")
-                    : k == 2 ? QStringLiteral("\r")
-                             : fromCodes({code(rng)});
-        }
+        for (int n = length(rng); text.size() < n;)
+            text += QStringList{"\r\n", "\n", "\r", fromCodes({code(rng)})}[std::min(kind(rng), 3)];
         form->txtClip->setText(text);
         const int from = std::uniform_int_distribution<int>(0, static_cast<int>(text.size()) - 1)(rng);
         select(from, std::uniform_int_distribution<int>(1, static_cast<int>(text.size()) - from)(rng));
