@@ -15,7 +15,7 @@ expect() {  # expect STATUS STDOUT'S-FIRST-LINE STDERR ENVIRONMENT [ARGUMENT...]
 }
 expect 0 "velmora $version" '' '' --version
 expect 0 'Användning: velmora [FLAGGOR]' '' '' -platform xcb --help
-for wrong in --bogus -x mail.txt; do
+for wrong in --bogus -x mail.txt xreverse; do
     expect 2 '' "velmora: Okänt argument '$wrong'.
 velmora: Se 'velmora --help'." '' -style fusion "$wrong"
 done
