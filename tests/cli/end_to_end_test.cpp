@@ -121,6 +121,7 @@ TEST_F(VelmoraCrypt, EveryRefusalSaysWhyAndChangesNothing) {
         {"text", {"--password-fd", "3", "--password-file", "@pw"}, "pw", 2, {"--help"}},
         {"text", {"a", "b"}, "pw", 2, {"Mer \xC3\xA4n en indatafil"}},
         {"text", {"-o", ""}, "pw", 2, {"--help"}},
+        {"text", {"-o", "@ut", "-o", "@ut"}, "pw", 2, {"Utdatafilen f\xC3\xA5r bara anges en g\xC3\xA5ng"}},
         {"text", {"@saknas"}, "pw", 1, {"finns inte"}},
         {"text", {"@katalog"}, "pw", 1, {"katalog"}},
         {"text", {"-o", "@saknas/ut"}, "pw", 1, {"finns inte"}},
