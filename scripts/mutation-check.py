@@ -14,7 +14,8 @@ The draw depends only on the program's code and the seed, so two suites run
 over the same code meet the same faults.
 
   scripts/mutation-check.py --source SRC --build BUILD --output REPORT \
-      [--seed 1] [--count 64] [--skip-labels REGEX] [-- extra cmake arguments]
+      [--seed 1] [--count 64] [--skip-labels REGEX] [--retest EARLIER.json]
+      [-- extra cmake arguments]
 """
 
 import argparse
@@ -249,6 +250,8 @@ def main():
     parser.add_argument("--skip-labels", metavar="REGEX",
                         help="leave out the tests whose labels match (ctest -LE); a fault they alone would catch counts as"
                              " survived, so the figure can only come out lower")
+    parser.add_argument("--retest", type=Path, metavar="JSON",
+                        help="test again only the faults that survived in an earlier report's .json (after new tests)")
     parser.add_argument("--list", action="store_true", help="only print the drawn order of faults")
     parser.add_argument("cmake_args", nargs="*", help="extra arguments for the first configure")
     args = parser.parse_args()
@@ -256,6 +259,14 @@ def main():
 
     mutants = enumerate_mutants(source)
     random.Random(args.seed).shuffle(mutants)
+    if args.retest:
+        earlier = json.loads(args.retest.read_text(encoding="utf-8"))
+        survivors = {(m["path"], m["line"], m["new_text"]) for m in earlier if m["status"] == "survived"}
+        mutants = list({(m.path, m.line, m.new_text): m for m in mutants
+                        if (m.path, m.line, m.new_text) in survivors}.values())
+        if len(mutants) != len(survivors):
+            sys.exit("the code changed under some earlier survivors: give the source the report was made on")
+        args.count = len(mutants)
     if args.list:
         for m in mutants[:args.count * 2]:
             print(f"{m.path}:{m.line}: {m.what}")

@@ -1,10 +1,11 @@
 // The runtime services on Qt: every word Qt itself puts on the program's
 // message boxes is Swedish, without any translation package; a program
-// that cannot start or fails is told of.
+// that cannot start or fails is told of; the clipboard's text is read.
 #include "app/qt_runtime_services.h"
 #include "app/swedish_translator.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -33,7 +34,7 @@ TEST(SwedishTexts, MessageBoxButtonsTitleAndAnswers) {
     QApplication::removeTranslator(&swedish);
 }
 
-TEST(QtRuntimeServicesTest, TellsOfAProgramThatCannotStartOrFails) {
+TEST(QtRuntimeServicesTest, TellsOfAProgramThatCannotStartOrFailsAndReadsTheClipboard) {
     QStringList failed;
     QtRuntimeServices runtime;
     for (const char* program : {"true", "false", "/nonexistent/velmora-editor"}) {
@@ -43,4 +44,6 @@ TEST(QtRuntimeServicesTest, TellsOfAProgramThatCannotStartOrFails) {
     QTest::qWait(100);  // "true" has ended by now too
     failed.sort();
     EXPECT_EQ(failed, (QStringList{"/nonexistent/velmora-editor", "false"}));
+    QGuiApplication::clipboard()->setText(QStringLiteral("rad\r\n"));
+    EXPECT_EQ(runtime.clipboardText(), QStringLiteral("rad\r\n"));
 }

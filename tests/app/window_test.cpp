@@ -11,6 +11,7 @@
 #include "resources/velmora_resources.h"
 
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFontInfo>
 #include <QPlainTextEdit>
@@ -170,6 +171,7 @@ TEST_F(WindowTest, PasswordShowsStarsAndNeverLeavesTheBox) {
         form->Text1->setCursorPosition(2);
         form->Text1->insert(QString::fromUtf8(put));
         EXPECT_EQ(form->Text1->text(), QString::fromUtf8(kept));
+        EXPECT_EQ(form->Text1->cursorPosition(), QString::fromUtf8(kept).size() - 2);  // before "cd"
     }
 }
 
@@ -310,6 +312,7 @@ TEST_F(WindowTest, InfoOpensTheFileBesideTheProgramInAnEditorOrItsOwnWindow) {
     auto* shown = viewer->findChild<QPlainTextEdit*>();
     EXPECT_TRUE(shown->isReadOnly());
     EXPECT_EQ(shown->toPlainText(), QStringLiteral("Hjälp\nrad två\n"));
+    EXPECT_GT(viewer->findChild<QDialogButtonBox*>()->y(), shown->geometry().bottom());  // "Stäng" below the text
     EXPECT_EQ(form->Label4->text(), kDone);
     EXPECT_TRUE(runtime.messageBoxes.isEmpty());
     EXPECT_EQ(windowsInfoCommandLine(QStringLiteral("C:\\Program Files\\Tools")),

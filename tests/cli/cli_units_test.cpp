@@ -115,17 +115,4 @@ TEST(CryptStream, ReadsUtf8ExactlyWhereverThePiecesEnd) {
     }
 }
 
-TEST(Utf8Encoder, EveryCodeBecomesItsCharacter) {
-    std::vector<std::uint8_t> all;
-    std::u32string characters;
-    for (unsigned code = 0; code < 256 * 2 + 5; ++code) {
-        all.push_back(static_cast<std::uint8_t>(code));
-        characters += velmora::cp1252::toUnicode(all.back());
-    }
-    std::string out(3 * all.size(), '\0'), expected;
-    out.resize(velmora::utf8::encodeCodes(all, reinterpret_cast<std::uint8_t*>(out.data())));
-    velmora::utf8::append(characters, expected);
-    EXPECT_EQ(out, expected);
-}
-
 }  // namespace

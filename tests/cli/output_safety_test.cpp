@@ -43,6 +43,7 @@ TEST_F(OutputSafety, TargetsAreWrittenInPlaceReplacedOrRefused) {
          Unchanged},
         {"crypt --password-file pw f >> f", 0644, false, 1, "samma fil", Unchanged},
         {"crypt --password-file pw -o f f", 0644, false, 0, "", Cipher},
+        {"crypt --password-file pw -o ./3 in 3>&- && mv 3 f", 0644, false, 0, "", Cipher},  // a file, not fd 3
         {"crypt --password-file pw -o f in", 0444, false, 1, "\xC3\xA5tkomst nekad", Unchanged},
         {"crypt --password-file pw -o f in", 0600, true, 1, "\xC3\xA5tkomst nekad", Unchanged},
         {"crypt --password-file pw -o f in", 0666, true, 1, "samma \xC3\xA4gare", Unchanged},
