@@ -88,6 +88,7 @@ TEST_F(WindowTest, WhatTheWindowShowsAtStart) {
                                           {form->Command3D1, "&Exit"}}) {
         EXPECT_EQ(button->text(), QString::fromUtf8(caption));
         EXPECT_EQ(button->foreColor(), kNavy);
+        EXPECT_EQ(button->grab().toImage().pixelColor(1, 1), QColor(Qt::white)) << "raised: lit from the top left";
     }
 }
 

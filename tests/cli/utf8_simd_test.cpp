@@ -57,7 +57,8 @@ std::string decodeCut(const std::string& bytes, std::size_t cut) {
 }
 
 // Adversarial texts: every lead byte before every kind of second byte at every
-// place of a 32-byte block, truncations, runs of € among ASCII, and random mixes.
+// place of a 32-byte block and alone before ASCII, truncations, runs of € among
+// ASCII, and random mixes.
 std::vector<std::string> hardTexts() {
     std::vector<std::string> texts;
     const std::string ascii = "Hej, vi ses imorgon vid mötet klockan tio. ";
@@ -66,6 +67,7 @@ std::vector<std::string> hardTexts() {
             const std::size_t at = (lead * 7 + second) % 40;
             texts.push_back(ascii.substr(0, at) + char(lead) + char(second) + "\xB6" + ascii);
         }
+        texts.push_back(char(lead) + std::string(40, 'a'));  // alone at a block's start
     }
     const std::string mixed = "aé€b\xC2\xA0中😀ÿ\r\nÅÄÖ åäö ×÷ 1250€€€ \uFEFFx";
     for (std::size_t end = 0; end <= mixed.size(); ++end) texts.push_back(ascii + mixed.substr(0, end));
