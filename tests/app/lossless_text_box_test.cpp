@@ -211,8 +211,10 @@ TEST(LosslessTextBox, ClipboardMenuAndInputMethodCarryExactText) {
     box.setText("<>");
     box.setSelStart(1);
     QInputMethodEvent done;
-    done.setCommitString(pasted);
-    QApplication::sendEvent(&box, &done);
-    EXPECT_EQ(box.text(), "<" + pasted + ">");
-    EXPECT_EQ(box.selStart(), 1 + pasted.size());
+    for (const QString& commit : {QStringLiteral("é"), pasted}) {  // plain, then with stand-ins
+        done.setCommitString(commit);
+        QApplication::sendEvent(&box, &done);
+    }
+    EXPECT_EQ(box.text(), "<é" + pasted + ">");
+    EXPECT_EQ(box.selStart(), 2 + pasted.size());
 }

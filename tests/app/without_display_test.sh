@@ -17,7 +17,7 @@ expect 0 "velmora $version" '' '' --version
 expect 0 'Användning: velmora [FLAGGOR]' '' '' -platform xcb --help
 for wrong in --bogus -x mail.txt xreverse; do
     expect 2 '' "velmora: Okänt argument '$wrong'.
-velmora: Se 'velmora --help'." '' -style fusion "$wrong"
+velmora: Se 'velmora --help'." '' --style fusion "$wrong"
 done
 expect 2 '' "velmora: Flaggan -platform kräver ett värde.
 velmora: Se 'velmora --help'." '' -platform
