@@ -80,6 +80,10 @@ TEST_F(WindowTest, WhatTheWindowShowsAtStart) {
                                            {QPalette::ButtonText, QPalette::Button}})
             EXPECT_GE(std::abs(qGray(own.color(group, text).rgb()) - qGray(own.color(group, ground).rgb())), 128);
     EXPECT_EQ(QFontInfo(form->txtClip->font()).family(), QStringLiteral("Liberation Sans"));
+    for (const char* name : {"Image1", "Label1", "Label2", "Label3", "Label4", "Panel3D1", "Text1", "txtClip",
+                             "cmdKryDekry", "Command3D1", "SSCommand1", "SSCommand2", "SSCommand3", "SSCommand4",
+                             "mnuClip", "mnuCopy", "mnuCut", "mnuPaste", "mnuInfo"})
+        EXPECT_NE(form->findChild<QObject*>(name), nullptr) << name;  // tools and tests find each control by name
     for (const auto& [button, caption] : {std::pair{form->SSCommand4, "&Markera Allt"},
                                           {form->SSCommand1, "&Kopiera"},
                                           {form->SSCommand2, "Klipp &Ut"},
