@@ -27,7 +27,7 @@ TEST(LongLine, OnlyTextWithAHugeUnbreakableWordWrapsAnywhere) {
         {"Hej!\r\nLänken: https://example.se/" + letters(300) + " ses\r\nvi?", kWords},
         {letters(20000, u'-'), kWords},  // a line may break after '-'
         {letters(7500, u'-') + letters(1200) + letters(5000, u'-'), kAnywhere},
-        {letters(3000, u'\u00A0'), kAnywhere},  // no-break spaces do not count
+        {letters(1025, u'\u00A0'), kAnywhere},  // one over the longest word; no-break spaces do not count
         {"Hej\r\n" + letters(3000) + "\r\n\rslut\n", kAnywhere},
     };
     LosslessTextBox box;
