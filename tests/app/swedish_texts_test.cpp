@@ -1,11 +1,13 @@
 // The runtime services on Qt: every word Qt itself puts on the program's
-// message boxes is Swedish, without any translation package; a program
+// message boxes and edit menus is Swedish, without any translation package; a program
 // that cannot start or fails is told of; the clipboard's text is read.
 #include "app/qt_runtime_services.h"
 #include "app/swedish_translator.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -31,15 +33,17 @@ TEST(SwedishTexts, MessageBoxButtonsTitleAndAnswers) {
         seen.sort();
         EXPECT_EQ(seen, (QStringList{"Avbryt", "OK", "Velmora", "default OK"}));
     }
+    QLineEdit field;  // as the password box
+    const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+    EXPECT_TRUE(menu->actions().value(0)->text().startsWith("&Ångra\t"));
     QApplication::removeTranslator(&swedish);
 }
 
 TEST(QtRuntimeServicesTest, TellsOfAProgramThatCannotStartOrFailsAndReadsTheClipboard) {
     QStringList failed;
     QtRuntimeServices runtime;
-    for (const char* program : {"true", "false", "/nonexistent/velmora-editor"}) {
+    for (const char* program : {"true", "false", "/nonexistent/velmora-editor"})
         runtime.startProgram(QString::fromLatin1(program), {}, [&failed, program] { failed << program; });
-    }
     EXPECT_TRUE(QTest::qWaitFor([&failed] { return failed.size() == 2; }));  // QTRY_COMPARE would not fail a gtest
     QTest::qWait(100);                                                       // "true" has ended by now too
     failed.sort();

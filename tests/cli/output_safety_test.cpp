@@ -78,9 +78,8 @@ TEST_F(OutputSafety, TargetsAreWrittenInPlaceReplacedOrRefused) {
 // A field of /proc/PID/limits or /proc/PID/status: the words after its name.
 std::string procField(pid_t pid, const std::string& file, const std::string& name) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
-    for (std::string line; std::getline(in, line);) {
+    for (std::string line; std::getline(in, line);)
         if (line.starts_with(name)) return line.substr(name.size());
-    }
     return "";
 }
 

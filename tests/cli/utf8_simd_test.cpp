@@ -91,9 +91,8 @@ TEST(Utf8Variants, DecodeAsTheScalarDecoderWhereverThePiecesAreCut) {
         ASSERT_TRUE(useLevel(level));
         for (const std::string& text : texts) {
             const std::string expected = decodeCut<PlainCodes>(text, 0);
-            for (std::size_t cut = 0; cut <= text.size(); cut += text.size() > 90 ? 7u : 1u) {
+            for (std::size_t cut = 0; cut <= text.size(); cut += text.size() > 90 ? 7u : 1u)
                 ASSERT_EQ(decodeCut<RunCodes>(text, cut), expected) << "level " << int(level) << ", cut " << cut;
-            }
         }
     }
     useLevel(availableLevels().back());
