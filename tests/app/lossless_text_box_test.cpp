@@ -91,9 +91,8 @@ TEST(LosslessTextBox, SelectionsCountExactCharacters) {
     box.setText(kMixed);
     const int n = static_cast<int>(kMixed.size());
     for (int start = -2; start <= n + 2; ++start) {
-        for (int length = -1; length <= n + 2 - std::max(start, 0); ++length) {
+        for (int length = -1; length <= n + 2 - std::max(start, 0); ++length)
             ASSERT_NO_FATAL_FAILURE(expectSelection(box, kMixed, start, length));
-        }
     }
     expectSelection(box, kMixed, n / 2, INT_MAX);
     box.setSelStart(1);
