@@ -98,11 +98,12 @@ std::string tooLongMessage(std::string_view source) {
 }  // namespace
 
 std::variant<std::string, Failure> readFirstLine(int fd, std::string_view source) {
-    const std::string cannotRead = "Lösenordet kan inte läsas från " + std::string(source) + ": ";
-    if (::fcntl(fd, F_GETFL) < 0) return badInput(cannotRead + describeErrno(EBADF) + ".");
     LineRead read = readLine(fd);
-    // Open but write-only, O_PATH or ioctl-only (access mode 3): read() refuses it.
-    if (read.error == EBADF) return badInput(cannotRead + "den är inte öppen för läsning.");
+    // Write-only, O_PATH or ioctl-only (access mode 3): read() refuses it. A
+    // descriptor given by number was found open before anything ran.
+    if (read.error == EBADF) {
+        return badInput("Lösenordet kan inte läsas från " + std::string(source) + ": den är inte öppen för läsning.");
+    }
     if (read.error != 0) return ioFailure("Kan inte läsa lösenordet från " + std::string(source), read.error);
     if (read.tooLong) return badInput(tooLongMessage(source));
     return std::move(read.line);
