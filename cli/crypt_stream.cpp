@@ -21,6 +21,15 @@ namespace velmora::cli {
 
 namespace {
 
+// Copies bytes up to the first NUL (which the cipher refuses); returns how
+// many, n when there is none.
+std::size_t copyUpToNul(const std::uint8_t* bytes, std::size_t n, std::uint8_t* out) {
+    const void* nul = std::memchr(bytes, 0, n);
+    const std::size_t taken = nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - bytes) : n;
+    std::memcpy(out, bytes, taken);
+    return taken;
+}
+
 // Collects the codes of decoded characters; stops at the first the cipher
 // refuses.
 struct CodeCollector {
@@ -43,12 +52,9 @@ struct CodeCollector {
             }
             return true;
         }
-        const void* nul = std::memchr(bytes, 0, n);
-        const std::size_t take = nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - bytes) : n;
-        std::memcpy(out + count, bytes, take);
-        count += take;
-        if (nul) return refuse(0);
-        return true;
+        const std::size_t taken = copyUpToNul(bytes, n, out + count);
+        count += taken;
+        return taken == n || refuse(0);
     }
 
     bool codePoint(char32_t ch) {
@@ -313,12 +319,9 @@ public:
 private:
     // Adds a read's codes to the batch; what stops the stream, if anything.
     std::optional<ReadEnd> takeRaw(std::span<const std::uint8_t> bytes) {
-        const void* nul = std::memchr(bytes.data(), 0, bytes.size());
-        const auto taken =
-            nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - bytes.data()) : bytes.size();
-        std::memcpy(batch_->codes.data() + batch_->count, bytes.data(), taken);
+        const std::size_t taken = copyUpToNul(bytes.data(), bytes.size(), batch_->codes.data() + batch_->count);
         batch_->count += taken;
-        if (nul) return refused(CipherError::Kind::NulInText, 0);
+        if (taken < bytes.size()) return refused(CipherError::Kind::NulInText, 0);
         return std::nullopt;
     }
 
