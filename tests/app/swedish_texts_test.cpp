@@ -1,6 +1,7 @@
 // The runtime services on Qt: every word Qt itself puts on the program's
-// message boxes and edit menus is Swedish, without any translation package; a program
-// that cannot start or fails is told of; the clipboard's text is read.
+// message boxes and edit menus is Swedish, without any translation package;
+// a program that cannot start or fails is told of; the clipboard's text is
+// read.
 #include "app/qt_runtime_services.h"
 #include "app/swedish_translator.h"
 
