@@ -9,7 +9,7 @@ packages=(
   fonts-liberation
   xvfb xauth xdotool xclip imagemagick libxcb1-dev
   dbus at-spi2-core python3-pyatspi qt6-gtk-platformtheme
-  openssl
+  openssl wswedish wamerican
   dpkg-dev lintian desktop-file-utils appstream bash-completion zsh
   emscripten chromium firefox-esr webkit2gtk-driver openbox
 )

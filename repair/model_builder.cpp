@@ -1,0 +1,336 @@
+// Builds the text model's table from Debian's word lists: a character model
+// of order five over the symbols of text_symbols.h, trained on a stream of
+// mail-like sentences whose words are drawn from the lists, with the most
+// common words of each language drawn far more often. Witten-Bell smoothing;
+// n-grams of order four and five seen only once are left out to keep the
+// table small enough for the browser page.
+//
+// Usage: velmora_model_builder SWEDISH_LIST ENGLISH_LIST OUTPUT.cpp
+#include "repair/model_layout.h"
+#include "repair/text_symbols.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+using velmora::repair::kSymbols;
+namespace layout = velmora::repair::model_layout;
+namespace symbol = velmora::repair::symbol;
+
+using Word = std::string;  // Windows-1252 bytes
+
+// The most frequent words of each language, most frequent first.
+const char* const kSwedishCommon[] = {
+    "och",     "i",     "att",   "det",    "som",     "en",    "på",     "är",      "av",         "för",    "med",
+    "till",    "den",   "har",   "de",     "inte",    "om",    "ett",    "han",     "men",        "var",    "jag",
+    "sig",     "från",  "vi",    "så",     "kan",     "man",   "när",    "år",      "hon",        "under",  "också",
+    "efter",   "eller", "nu",    "sin",    "där",     "vid",   "mot",    "ska",     "skulle",     "kommer", "ut",
+    "får",     "finns", "vara",  "hade",   "alla",    "andra", "mycket", "än",      "här",        "då",     "sedan",
+    "över",    "bara",  "in",    "blir",   "upp",     "även",  "vad",    "få",      "två",        "vill",   "ha",
+    "många",   "hur",   "mer",   "går",    "detta",   "nya",   "skall",  "hans",    "utan",       "något",  "allt",
+    "första",  "fick",  "måste", "mellan", "blev",    "bli",   "dag",    "någon",   "några",      "sitt",   "stor",
+    "varit",   "dem",   "bra",   "tre",    "ta",      "genom", "hela",   "fram",    "gör",        "ingen",  "sätt",
+    "mig",     "dig",   "du",    "oss",    "er",      "hej",   "tack",   "vänliga", "hälsningar", "mvh",    "träffas",
+    "imorgon", "idag",  "vecka", "möte",   "klockan", "gärna", "snart",  "hoppas",  "ses",        "tid",    "hem",
+    "jobbet",  "brev",  "din",   "ditt",   "dina",    "min",   "mitt",   "mina",    "vår",        "vårt",   "era",
+    "ni",      "hos",   "kl",
+};
+const char* const kEnglishCommon[] = {
+    "the",    "of",      "and",      "to",     "a",    "in",   "is",     "you",  "that",   "it",      "he",    "was",
+    "for",    "on",      "are",      "as",     "with", "his",  "they",   "I",    "at",     "be",      "this",  "have",
+    "from",   "or",      "one",      "had",    "by",   "but",  "not",    "what", "all",    "were",    "we",    "when",
+    "your",   "can",     "said",     "there",  "an",   "each", "which",  "she",  "do",     "how",     "their", "if",
+    "will",   "up",      "other",    "about",  "out",  "many", "then",   "them", "these",  "so",      "some",  "her",
+    "would",  "make",    "like",     "him",    "into", "time", "has",    "look", "two",    "more",    "go",    "see",
+    "no",     "way",     "could",    "people", "my",   "than", "first",  "been", "who",    "its",     "now",   "long",
+    "down",   "day",     "did",      "get",    "come", "made", "may",    "hi",   "thanks", "regards", "best",  "dear",
+    "please", "meeting", "tomorrow", "today",  "let",  "me",   "know",   "just", "here",   "our",     "us",    "am",
+    "I'm",    "don't",   "it's",     "week",   "next", "send", "should", "good", "new",    "also",    "any",   "very",
+    "well",   "back",    "after",
+};
+
+// Windows-1252 bytes of a UTF-8 string, or nothing if a character is outside
+// Latin-1 (the lists' words are all Latin-1 letters).
+bool latin1FromUtf8(const std::string& in, Word& out) {
+    out.clear();
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const auto c = static_cast<unsigned char>(in[i]);
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < in.size()) {
+            const auto d = static_cast<unsigned char>(in[++i]);
+            out.push_back(static_cast<char>((c == 0xC3 ? 0xC0 : 0x80) | (d & 0x3F)));
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<Word> readList(const char* path, bool utf8) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::cerr << "velmora_model_builder: cannot read " << path << "\n";
+        std::exit(1);
+    }
+    std::vector<Word> words;
+    std::string line;
+    Word word;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        if (utf8 ? !latin1FromUtf8(line, word) : (word = line, false)) continue;
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::vector<Word> commonWords(const char* const* first, const char* const* last) {
+    std::vector<Word> words;
+    Word word;
+    for (auto it = first; it != last; ++it)
+        if (latin1FromUtf8(*it, word)) words.push_back(word);
+    return words;
+}
+
+// A fixed generator, so that every build makes the same table.
+struct SplitMix {
+    std::uint64_t state = 0x5EED5EEDull;
+    std::uint64_t next() {
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    double unit() { return static_cast<double>(next() >> 11) / 9007199254740992.0; }
+    std::size_t below(std::size_t n) { return static_cast<std::size_t>(next() % n); }
+};
+
+class Language {
+public:
+    Language(std::vector<Word> common, std::vector<Word> dictionary, SplitMix& random)
+        : common_(std::move(common)), dictionary_(std::move(dictionary)) {
+        for (std::size_t i = dictionary_.size(); i > 1; --i)
+            std::swap(dictionary_[i - 1], dictionary_[random.below(i)]);
+        double total = 0;
+        for (std::size_t r = 0; r < common_.size(); ++r)
+            cumulative_.push_back(total += 1.0 / (static_cast<double>(r) + 2));
+    }
+    const Word& word(SplitMix& random) {
+        if (random.unit() < 0.55) {
+            const double x = random.unit() * cumulative_.back();
+            const auto at = std::lower_bound(cumulative_.begin(), cumulative_.end(), x) - cumulative_.begin();
+            return common_[static_cast<std::size_t>(at)];
+        }
+        ++used_;
+        return dictionary_[next_++ % dictionary_.size()];
+    }
+    bool exhausted() const { return used_ >= dictionary_.size(); }
+
+private:
+    std::vector<Word> common_;
+    std::vector<Word> dictionary_;
+    std::vector<double> cumulative_;
+    std::size_t next_ = 0;
+    std::size_t used_ = 0;
+};
+
+void appendNumber(std::string& text, SplitMix& random) {
+    static const char* const shapes[] = {"12",         "3",   "2026", "08.30", "14:15", "070-123 45 67",
+                                         "3,5",        "100", "1998", "24",    "5",     "10-12",
+                                         "2026-12-08", "17",  "42",   "199"};
+    text += shapes[random.below(std::size(shapes))];
+}
+
+// A web or mail address made of words, as mails quote them.
+std::string address(Language& language, SplitMix& random) {
+    static const char* const tops[] = {".se", ".com", ".org", ".nu", ".net", ".uk"};
+    const auto lowered = [&] {
+        std::string w = language.word(random);
+        for (char& c : w)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        return w;
+    };
+    const char* top = tops[random.below(std::size(tops))];
+    if (random.unit() < 0.4) return lowered() + "." + lowered() + "@" + lowered() + top;
+    std::string url = (random.unit() < 0.7 ? "https://www." : "http://") + lowered() + top + "/" + lowered();
+    if (random.unit() < 0.5) url += random.unit() < 0.5 ? ".html" : "/" + lowered();
+    if (random.unit() < 0.4) url += "?id=" + std::to_string(random.below(100000));
+    return url;
+}
+
+// One paragraph of mail-like text in one language, ended by a line end.
+void appendParagraph(std::string& text, Language& language, SplitMix& random) {
+    const std::size_t sentences = 1 + random.below(4);
+    std::size_t column = 0;
+    if (random.unit() < 0.08) text += "> ";
+    for (std::size_t s = 0; s < sentences; ++s) {
+        const std::size_t words = 2 + random.below(14);
+        for (std::size_t w = 0; w < words; ++w) {
+            std::string token;
+            if (random.unit() < 0.04) {
+                appendNumber(token, random);
+            } else if (random.unit() < 0.01) {
+                token = address(language, random);
+            } else {
+                token = language.word(random);
+                if (w == 0 && !token.empty() && token[0] >= 'a' && token[0] <= 'z')
+                    token[0] = static_cast<char>(token[0] - 32);
+            }
+            if (random.unit() < 0.02) token = "(" + token + ")";
+            if (random.unit() < 0.015) token = "\"" + token + "\"";
+            text += token;
+            column += token.size();
+            if (w + 1 < words) {
+                const double p = random.unit();
+                if (p < 0.06)
+                    text += ",";
+                else if (p < 0.07)
+                    text += ":";
+                else if (p < 0.075)
+                    text += " -";
+                if (column > 60 && random.unit() < 0.5) {
+                    text += "\r\n";
+                    column = 0;
+                } else {
+                    text += " ";
+                    ++column;
+                }
+            }
+        }
+        const double end = random.unit();
+        text += end < 0.8 ? "." : end < 0.9 ? "?" : end < 0.97 ? "!" : "...";
+        if (s + 1 < sentences) text += " ";
+    }
+    text += random.unit() < 0.6 ? "\r\n\r\n" : "\r\n";
+}
+
+struct Counts {
+    std::unordered_map<std::uint32_t, std::uint32_t> grams;  // (context << 6 | symbol) -> count
+    std::unordered_map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> contexts;  // -> (total, distinct)
+};
+
+std::uint8_t quantise(double bits) { return static_cast<std::uint8_t>(std::clamp(std::lround(bits * 16), 0l, 255l)); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::cerr << "usage: velmora_model_builder SWEDISH_LIST ENGLISH_LIST OUTPUT.cpp\n";
+        return 2;
+    }
+    SplitMix random;
+    Language swedish(commonWords(std::begin(kSwedishCommon), std::end(kSwedishCommon)), readList(argv[1], false),
+                     random);
+    Language english(commonWords(std::begin(kEnglishCommon), std::end(kEnglishCommon)), readList(argv[2], true),
+                     random);
+
+    std::string text = "\r\n";
+    while (!swedish.exhausted() || !english.exhausted()) {
+        appendParagraph(text, random.unit() < 0.5 ? swedish : english, random);
+    }
+
+    constexpr int kOrders = layout::kMaxContext + 1;
+    std::vector<Counts> counts(kOrders);  // index: context length
+    std::uint32_t history = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::uint8_t s = kSymbols[static_cast<unsigned char>(text[i])].symbol;
+        for (int length = 0; length < kOrders && static_cast<std::size_t>(length) <= i; ++length) {
+            const std::uint32_t context = layout::contextOf(history, length);
+            const std::uint32_t key = (context << layout::kSymbolBits) | s;
+            auto& c = counts[static_cast<std::size_t>(length)];
+            if (c.grams[key]++ == 0) ++c.contexts[context].second;
+            ++c.contexts[context].first;
+        }
+        history = (history << layout::kSymbolBits) | s;
+    }
+
+    // Witten-Bell: P(s|h) = (c(h,s) + T(h) P(s|h')) / (c(h) + T(h)).
+    // Order 0 (no context) is add-one over all symbols, so nothing is unseen.
+    std::vector<std::unordered_map<std::uint32_t, double>> prob(kOrders);
+    const auto& unigram = counts[0].contexts[0];
+    for (std::uint32_t s = 0; s < symbol::kCount; ++s) {
+        const auto it = counts[0].grams.find(s);
+        const double c = it == counts[0].grams.end() ? 0 : it->second;
+        prob[0][s] = (c + 1) / (unigram.first + symbol::kCount);
+    }
+    const auto lower = [&prob](int length, std::uint32_t key) {
+        // P(s | h') for the key of a context of `length` symbols.
+        const std::uint32_t s = key & 63u;
+        for (int l = length - 1; l >= 0; --l) {
+            const std::uint32_t shorter = (layout::contextOf(key >> layout::kSymbolBits, l) << layout::kSymbolBits) | s;
+            const auto it = prob[static_cast<std::size_t>(l)].find(shorter);
+            if (it != prob[static_cast<std::size_t>(l)].end()) return it->second;
+        }
+        return prob[0].at(s);
+    };
+
+    struct Entry {
+        int length;
+        std::uint32_t context;
+        std::uint8_t symbol;
+        std::uint8_t cost;
+    };
+    std::vector<Entry> entries;
+    for (int length = 1; length < kOrders; ++length) {
+        auto& c = counts[static_cast<std::size_t>(length)];
+        const std::uint32_t minimum = length >= 3 ? 2 : 1;
+        for (const auto& [key, n] : c.grams) {
+            const auto [total, distinct] = c.contexts.at(key >> layout::kSymbolBits);
+            const double p = (n + distinct * lower(length, key)) / (total + distinct);
+            prob[static_cast<std::size_t>(length)][key] = p;
+            if (n >= minimum) {
+                entries.push_back({length, key >> layout::kSymbolBits, static_cast<std::uint8_t>(key & 63u),
+                                   quantise(-std::log2(p))});
+            }
+        }
+        for (const auto& [context, td] : c.contexts) {
+            if (td.first < minimum) continue;
+            const double backoff = static_cast<double>(td.second) / (td.first + td.second);
+            entries.push_back({length, context, layout::kBackoffSymbol, quantise(-std::log2(backoff))});
+        }
+    }
+
+    std::size_t slotBits = 10;
+    while ((std::size_t{1} << slotBits) < entries.size() * 2) ++slotBits;
+    const std::size_t mask = (std::size_t{1} << slotBits) - 1;
+    std::vector<std::uint8_t> slots(std::size_t{2} << slotBits, 0);
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return std::tie(a.length, a.context, a.symbol) < std::tie(b.length, b.context, b.symbol);
+    });
+    for (const Entry& e : entries) {
+        const std::uint64_t h = layout::hashKey(e.length, e.context, e.symbol);
+        std::size_t at = h & mask;
+        while (slots[2 * at] != 0) at = (at + 1) & mask;
+        slots[2 * at] = layout::fingerprintOf(h);
+        slots[2 * at + 1] = e.cost;
+    }
+
+    std::ofstream out(argv[3], std::ios::binary);
+    out << "// Generated by velmora_model_builder from the word lists; not edited by hand.\n"
+        << "#include \"repair/model_data.h\"\n\nnamespace velmora::repair::model_data {\n\n"
+        << "const std::uint8_t kUnigramCost[64] = {";
+    for (std::uint32_t s = 0; s < 64; ++s)
+        out << (s < symbol::kCount ? int{quantise(-std::log2(prob[0][s]))} : 255) << ",";
+    out << "};\nconst std::size_t kSlotBits = " << slotBits << ";\nconst char kSlots[] =\n";
+    static const char hex[] = "0123456789abcdef";
+    for (std::size_t i = 0; i < slots.size(); i += 64) {
+        out << "    \"";
+        for (std::size_t k = i; k < std::min(slots.size(), i + 64); ++k)
+            out << "\\x" << hex[slots[k] >> 4] << hex[slots[k] & 15];
+        out << "\"\n";
+    }
+    out << "    ;\n\n}  // namespace velmora::repair::model_data\n";
+    std::cerr << "velmora_model_builder: " << text.size() << " characters of training text, " << entries.size()
+              << " entries in " << (std::size_t{1} << slotBits) << " slots (" << slots.size() / 1024 << " KiB)\n";
+    return out ? 0 : 1;
+}

@@ -1,0 +1,107 @@
+#include "repair/repair.h"
+
+#include "cipher/cp1252.h"
+#include "cipher/key_stream.h"
+#include "cipher/text_cipher.h"
+#include "repair/mail_channel.h"
+#include "repair/reading_search.h"
+#include "repair/text_model.h"
+#include "secrets/wiping_allocator.h"
+
+#include <variant>
+
+namespace velmora::repair {
+
+namespace {
+
+// A text reads as text when no window of this many characters costs more
+// than the bound on average: over mail text the dearest window costs under
+// thirteen bits a character (an address, a row of figures), while noise
+// costs eighteen and seldom less than sixteen.
+constexpr std::size_t kWindow = 32;
+constexpr std::uint64_t kTextBound = 14 * kBit;
+
+bool codesReadAsText(std::span<const std::uint8_t> codes) {
+    std::vector<std::uint32_t> costs(codes.size());
+    TextModel::State state = TextModel::start();
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        costs[i] = TextModel::cost(state, codes[i]);
+        state = TextModel::next(state, codes[i]);
+    }
+    const std::size_t window = std::min(kWindow, codes.size());
+    std::uint64_t sum = 0;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        sum += costs[i];
+        if (i >= window) sum -= costs[i - window];
+        if (i + 1 >= window && sum > kTextBound * window) return false;
+    }
+    return true;
+}
+
+std::vector<std::uint16_t> receivedCodes(std::u16string_view text) {
+    std::vector<std::uint16_t> codes(text.size());
+    for (std::size_t j = 0; j < text.size(); ++j) {
+        const auto code = cp1252::fromUnicode(text[j]);
+        codes[j] = code && *code != 0 ? *code : kUnreadable;
+    }
+    return codes;
+}
+
+SecretBytes keysFor(std::u16string_view password, std::size_t count) {
+    SecretBytes codes(password.size());
+    for (std::size_t k = 0; k < password.size(); ++k) codes[k] = cp1252::fromUnicode(password[k]).value_or('?');
+    SecretBytes keys(count, 0);
+    // A zero code comes out as its key: the cipher applied to zeros is the key stream.
+    KeyStream(codes).apply(keys);
+    return keys;
+}
+
+// The cost of reading the received text exactly, under the same channel.
+std::uint64_t exactCost(const std::u16string& exact, std::span<const std::uint16_t> codes, const MailChannel& channel) {
+    std::vector<std::uint8_t> plain(exact.size());
+    for (std::size_t i = 0; i < exact.size(); ++i) plain[i] = cp1252::fromUnicode(exact[i]).value_or(0x81);
+    std::uint64_t cost = TextModel::cost(plain);
+    for (std::size_t j = 0; j < codes.size(); ++j)
+        if (codes[j] == '\r' || (codes[j] == '\n' && (j == 0 || codes[j - 1] != '\r'))) cost += channel.lineEndKept;
+    return cost;
+}
+
+// How much more likely a repaired reading must be than the exact one
+// before it is offered in place of an exact result that reads as text.
+constexpr std::uint64_t kRepairMargin = 12 * kBit;
+
+}  // namespace
+
+bool readsAsText(std::u16string_view text) {
+    std::vector<std::uint8_t> codes(text.size());
+    for (std::size_t j = 0; j < text.size(); ++j) {
+        const auto code = cp1252::fromUnicode(text[j]);
+        if (!code || *code == 0) return false;
+        codes[j] = *code;
+    }
+    return codesReadAsText(codes);
+}
+
+Repair repairText(std::u16string_view received, std::u16string_view password) {
+    if (received.size() > kMaxLength) return {Outcome::TooLarge, {}, {}};
+    if (readsAsText(received)) return {};
+    const CryptResult exactResult = cryptText(received, password);
+    const auto* exact = std::get_if<std::u16string>(&exactResult);
+    const bool exactIsText = exact && readsAsText(*exact);
+
+    const std::vector<std::uint16_t> codes = receivedCodes(received);
+    const MailChannel channel = MailChannel::readFrom(codes);
+    if (exactIsText && !channel.showsDamage) return {};
+    const SecretBytes keys = keysFor(password, keysNeeded(codes.size()));
+    auto reading = searchReading(codes, keys, channel);
+    const bool found = reading && !reading->changes.empty() && codesReadAsText(reading->plain) &&
+                       (!exactIsText || reading->cost + kRepairMargin < exactCost(*exact, codes, channel));
+    if (!found) return {exactIsText ? Outcome::Exact : Outcome::NotText, {}, {}};
+
+    Repair repair{Outcome::Repaired, {}, std::move(reading->changes)};
+    repair.text.reserve(reading->plain.size());
+    for (const std::uint8_t code : reading->plain) repair.text.push_back(cp1252::toUnicode(code));
+    return repair;
+}
+
+}  // namespace velmora::repair

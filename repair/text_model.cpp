@@ -1,0 +1,84 @@
+#include "repair/text_model.h"
+
+#include "repair/model_data.h"
+#include "repair/model_layout.h"
+
+namespace velmora::repair {
+
+namespace {
+
+namespace layout = model_layout;
+
+constexpr std::uint32_t kHistoryBits = layout::kSymbolBits * layout::kMaxContext;
+constexpr std::uint32_t kHistoryMask = (1u << kHistoryBits) - 1;
+constexpr std::uint32_t kUpperFlag = 1u << kHistoryBits;
+
+// The stored cost of a key, or -1 where the table has none.
+int lookup(int length, std::uint32_t context, std::uint8_t symbol) {
+    const std::uint64_t h = layout::hashKey(length, context, symbol);
+    const std::uint8_t fingerprint = layout::fingerprintOf(h);
+    const std::size_t mask = (std::size_t{1} << model_data::kSlotBits) - 1;
+    const auto* slots = reinterpret_cast<const std::uint8_t*>(model_data::kSlots);
+    for (std::size_t at = h & mask;; at = (at + 1) & mask) {
+        const std::uint8_t f = slots[2 * at];
+        if (f == 0) return -1;
+        if (f == fingerprint) return slots[2 * at + 1];
+    }
+}
+
+std::uint32_t symbolCost(std::uint32_t history, std::uint8_t symbol) {
+    std::uint32_t backoff = 0;
+    for (int length = layout::kMaxContext; length >= 1; --length) {
+        const std::uint32_t context = layout::contextOf(history, length);
+        const int cost = lookup(length, context, symbol);
+        if (cost >= 0) return backoff + static_cast<std::uint32_t>(cost);
+        const int away = lookup(length, context, layout::kBackoffSymbol);
+        if (away >= 0) backoff += static_cast<std::uint32_t>(away);
+    }
+    return backoff + model_data::kUnigramCost[symbol];
+}
+
+// Case, priced apart from the letters: capitals start sentences and lines,
+// and follow capitals (names in capitals, abbreviations).
+std::uint32_t caseCost(std::uint32_t state, bool upper) {
+    const std::uint32_t last = state & 63u;
+    const std::uint32_t before = (state >> layout::kSymbolBits) & 63u;
+    const bool sentenceStart = last == symbol::kLf || last == symbol::kCr ||
+                               (last == symbol::kBlank && (before == symbol::kPeriod || before == symbol::kBang ||
+                                                           before == symbol::kQuestion || before == symbol::kColon));
+    if (sentenceStart) return upper ? 12 : 16;      // 0.6 : 0.4 (about 0.7 and 1.3 bits)
+    if (state & kUpperFlag) return upper ? 32 : 7;  // 0.25 : 0.75
+    const bool wordStart = last == symbol::kBlank || last == symbol::kOpen || last == symbol::kQuote;
+    if (wordStart) return upper ? 56 : 1;  // 0.09 : 0.91
+    return upper ? 100 : 0;                // 0.013 : 0.987
+}
+
+}  // namespace
+
+TextModel::State TextModel::start() {
+    return (symbol::kCr << 18) | (symbol::kLf << 12) | (symbol::kCr << 6) | symbol::kLf;
+}
+
+TextModel::State TextModel::next(State state, std::uint8_t code) {
+    const SymbolOf& s = kSymbols[code];
+    return ((state << layout::kSymbolBits) & kHistoryMask) | s.symbol | (s.upper ? kUpperFlag : 0);
+}
+
+std::uint32_t TextModel::cost(State state, std::uint8_t code) {
+    const SymbolOf& s = kSymbols[code];
+    std::uint32_t c = symbolCost(state & kHistoryMask, s.symbol) + s.share;
+    if (s.symbol >= symbol::kLetterA && s.symbol <= symbol::kOtherLetter) c += caseCost(state, s.upper);
+    return c;
+}
+
+std::uint64_t TextModel::cost(std::span<const std::uint8_t> codes) {
+    State state = start();
+    std::uint64_t total = 0;
+    for (const std::uint8_t code : codes) {
+        total += cost(state, code);
+        state = next(state, code);
+    }
+    return total;
+}
+
+}  // namespace velmora::repair
