@@ -214,6 +214,37 @@ void appendParagraph(std::string& text, Language& language, SplitMix& random) {
     text += random.unit() < 0.6 ? "\r\n\r\n" : "\r\n";
 }
 
+bool isLetter(std::uint8_t s) { return s >= symbol::kLetterA && s <= symbol::kOtherLetter; }
+
+// Every run of letters of every word of the lists ("don't" gives "don" and "t").
+std::vector<std::uint8_t> wordFilter(std::initializer_list<const std::vector<Word>*> lists) {
+    std::vector<std::uint8_t> bits(std::size_t{1} << (layout::kWordBits - 3), 0);
+    const auto add = [&bits](std::uint32_t hash) {
+        for (int k = 0; k < layout::kWordProbes; ++k) {
+            const std::uint32_t bit = layout::wordBit(hash, k);
+            bits[bit >> 3] = static_cast<std::uint8_t>(bits[bit >> 3] | (1u << (bit & 7)));
+        }
+    };
+    for (const auto* list : lists) {
+        for (const Word& word : *list) {
+            std::uint32_t hash = layout::kWordStart;
+            bool inWord = false;
+            for (const char c : word) {
+                const std::uint8_t s = kSymbols[static_cast<unsigned char>(c)].symbol;
+                if (isLetter(s)) {
+                    hash = layout::wordStep(inWord ? hash : layout::kWordStart, s);
+                    inWord = true;
+                } else if (inWord) {
+                    add(hash);
+                    inWord = false;
+                }
+            }
+            if (inWord) add(hash);
+        }
+    }
+    return bits;
+}
+
 struct Counts {
     std::unordered_map<std::uint32_t, std::uint32_t> grams;  // (context << 6 | symbol) -> count
     std::unordered_map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> contexts;  // -> (total, distinct)
@@ -229,10 +260,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     SplitMix random;
-    Language swedish(commonWords(std::begin(kSwedishCommon), std::end(kSwedishCommon)), readList(argv[1], false),
-                     random);
-    Language english(commonWords(std::begin(kEnglishCommon), std::end(kEnglishCommon)), readList(argv[2], true),
-                     random);
+    std::vector<Word> swedishWords = readList(argv[1], false);
+    std::vector<Word> englishWords = readList(argv[2], true);
+    for (const auto& w : commonWords(std::begin(kSwedishCommon), std::end(kSwedishCommon))) swedishWords.push_back(w);
+    for (const auto& w : commonWords(std::begin(kEnglishCommon), std::end(kEnglishCommon))) englishWords.push_back(w);
+    Language swedish(commonWords(std::begin(kSwedishCommon), std::end(kSwedishCommon)), swedishWords, random);
+    Language english(commonWords(std::begin(kEnglishCommon), std::end(kEnglishCommon)), englishWords, random);
 
     std::string text = "\r\n";
     while (!swedish.exhausted() || !english.exhausted()) {
@@ -280,23 +313,43 @@ int main(int argc, char** argv) {
         std::uint8_t symbol;
         std::uint8_t cost;
     };
+    // What the reader will make of the table: a kept n-gram's probability,
+    // else the context's backoff weight times the shorter context's answer.
+    std::vector<std::unordered_map<std::uint32_t, double>> kept(kOrders), backoff(kOrders);
+    const auto stored = [&](int length, std::uint32_t recent, std::uint32_t s) {
+        double weight = 1;
+        for (int l = length; l >= 1; --l) {
+            const std::uint32_t context = layout::contextOf(recent, l);
+            const auto& k = kept[static_cast<std::size_t>(l)];
+            if (const auto it = k.find((context << layout::kSymbolBits) | s); it != k.end()) return weight * it->second;
+            const auto& b = backoff[static_cast<std::size_t>(l)];
+            if (const auto it = b.find(context); it != b.end()) weight *= it->second;
+        }
+        return weight * prob[0].at(s);
+    };
+
     std::vector<Entry> entries;
     for (int length = 1; length < kOrders; ++length) {
         auto& c = counts[static_cast<std::size_t>(length)];
         const std::uint32_t minimum = length >= 3 ? 2 : 1;
+        std::unordered_map<std::uint32_t, std::pair<double, double>> mass;  // context -> (kept, kept below)
         for (const auto& [key, n] : c.grams) {
             const auto [total, distinct] = c.contexts.at(key >> layout::kSymbolBits);
             const double p = (n + distinct * lower(length, key)) / (total + distinct);
             prob[static_cast<std::size_t>(length)][key] = p;
-            if (n >= minimum) {
-                entries.push_back({length, key >> layout::kSymbolBits, static_cast<std::uint8_t>(key & 63u),
-                                   quantise(-std::log2(p))});
-            }
+            if (n < minimum) continue;
+            const std::uint32_t context = key >> layout::kSymbolBits;
+            kept[static_cast<std::size_t>(length)][key] = p;
+            entries.push_back({length, context, static_cast<std::uint8_t>(key & 63u), quantise(-std::log2(p))});
+            auto& [here, below] = mass[context];
+            here += p;
+            below += stored(length - 1, context, key & 63u);
         }
-        for (const auto& [context, td] : c.contexts) {
-            if (td.first < minimum) continue;
-            const double backoff = static_cast<double>(td.second) / (td.first + td.second);
-            entries.push_back({length, context, layout::kBackoffSymbol, quantise(-std::log2(backoff))});
+        // The weight that gives what was not kept the shorter context's share.
+        for (const auto& [context, m] : mass) {
+            const double weight = std::clamp((1 - m.first) / std::max(1e-9, 1 - m.second), 1e-4, 1.0);
+            backoff[static_cast<std::size_t>(length)][context] = weight;
+            entries.push_back({length, context, layout::kBackoffSymbol, quantise(-std::log2(weight))});
         }
     }
 
@@ -327,6 +380,14 @@ int main(int argc, char** argv) {
         out << "    \"";
         for (std::size_t k = i; k < std::min(slots.size(), i + 64); ++k)
             out << "\\x" << hex[slots[k] >> 4] << hex[slots[k] & 15];
+        out << "\"\n";
+    }
+    out << "    ;\nconst char kWords[] =\n";
+    const std::vector<std::uint8_t> words = wordFilter({&swedishWords, &englishWords});
+    for (std::size_t i = 0; i < words.size(); i += 64) {
+        out << "    \"";
+        for (std::size_t k = i; k < std::min(words.size(), i + 64); ++k)
+            out << "\\x" << hex[words[k] >> 4] << hex[words[k] & 15];
         out << "\"\n";
     }
     out << "    ;\n\n}  // namespace velmora::repair::model_data\n";

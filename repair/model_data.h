@@ -9,5 +9,6 @@ namespace velmora::repair::model_data {
 extern const std::uint8_t kUnigramCost[64];  // in 1/16 bit, by symbol
 extern const std::size_t kSlotBits;          // the table has 2^kSlotBits slots
 extern const char kSlots[];                  // two bytes a slot: fingerprint, cost
+extern const char kWords[];                  // the words' Bloom filter, 2^kWordBits bits
 
 }  // namespace velmora::repair::model_data

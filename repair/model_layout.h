@@ -32,5 +32,21 @@ constexpr std::uint64_t hashKey(int length, std::uint32_t context, std::uint8_t 
 
 constexpr std::uint8_t fingerprintOf(std::uint64_t hash) { return static_cast<std::uint8_t>((hash >> 56) % 255 + 1); }
 
+// The words of the lists, without case, in a Bloom filter: a word is its
+// letters' symbols hashed in turn; it sets kWordProbes bits of 2^kWordBits.
+inline constexpr std::uint32_t kWordStart = 2166136261u;
+inline constexpr int kWordBits = 21;
+inline constexpr int kWordProbes = 4;
+
+constexpr std::uint32_t wordStep(std::uint32_t hash, std::uint8_t symbol) { return (hash ^ (symbol + 1u)) * 16777619u; }
+
+// The bit of probe k for a word's hash.
+constexpr std::uint32_t wordBit(std::uint32_t hash, int k) {
+    std::uint64_t x = hash * 0x9E3779B97F4A7C15ull;
+    const auto a = static_cast<std::uint32_t>(x >> 32);
+    const auto b = static_cast<std::uint32_t>(x) | 1u;
+    return (a + static_cast<std::uint32_t>(k) * b) & ((1u << kWordBits) - 1);
+}
+
 }  // namespace model_layout
 }  // namespace velmora::repair

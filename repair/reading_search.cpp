@@ -58,7 +58,7 @@ struct Hypothesis {
 // dropped or replaced, by key: the text model then picks among them.
 class Guesses {
 public:
-    static constexpr std::size_t kTried = 6;
+    static constexpr std::size_t kTried = 29;
 
     template <typename InClass>
     explicit Guesses(InClass inClass) {
@@ -77,16 +77,26 @@ public:
         }
     }
 
-    // The cheapest of the tried codes after `state`, and its cost.
-    std::pair<std::uint8_t, std::uint32_t> best(std::uint8_t key, TextModel::State state) const {
+    // The kBranches cheapest of the tried codes after `state`, with their
+    // costs: each goes on as a reading of its own, since the characters
+    // after it decide between them.
+    static constexpr std::size_t kBranches = 8;
+    struct Best {
+        std::array<std::pair<std::uint32_t, std::uint8_t>, kBranches> options{};
+        std::size_t count = 0;
+    };
+    Best best(std::uint8_t key, TextModel::State state) const {
         const auto& c = byKey_[key];
-        std::uint8_t code = 0;
-        std::uint32_t cost = std::numeric_limits<std::uint32_t>::max();
+        Best out;
         for (std::size_t k = 0; k < c.count; ++k) {
-            const std::uint32_t x = TextModel::cost(state, c.codes[k]);
-            if (x < cost) cost = x, code = c.codes[k];
+            std::pair<std::uint32_t, std::uint8_t> option{TextModel::cost(state, c.codes[k]), c.codes[k]};
+            if (out.count == kBranches && !(option < out.options[kBranches - 1])) continue;
+            // Insertion into the short sorted list.
+            std::size_t at = out.count < kBranches ? out.count++ : kBranches - 1;
+            for (; at > 0 && option < out.options[at - 1]; --at) out.options[at] = out.options[at - 1];
+            out.options[at] = option;
         }
-        return {code, cost};
+        return out;
     }
 
 private:
@@ -127,7 +137,7 @@ public:
 private:
     static constexpr std::uint32_t kDropLimit = 10 * kBit;  // a drop dearer than this is not tried
     static constexpr std::size_t kNoiseSpan = 512;
-    static constexpr std::uint32_t kNoisePerCharacter = 13 * kBit;
+    static constexpr std::uint32_t kNoisePerCharacter = 21 * kBit / 2;
 
     void settle(std::vector<Hypothesis>& bucket, std::uint32_t j);
     void prune(std::vector<Hypothesis>& hyps) const;
@@ -160,6 +170,18 @@ void Search::prune(std::vector<Hypothesis>& hyps) const {
     hyps.erase(std::unique(hyps.begin(), hyps.end(),
                            [](const Hypothesis& a, const Hypothesis& b) { return a.i == b.i && a.model == b.model; }),
                hyps.end());
+    // At most a few readings per alignment (keys used), so that a stretch
+    // where the true alignment reads dearly (a phone number, a name) does
+    // not lose it to many variants of a wrong one.
+    std::sort(hyps.begin(), hyps.end(),
+              [](const Hypothesis& a, const Hypothesis& b) { return a.i != b.i ? a.i < b.i : a.cost < b.cost; });
+    const std::size_t perAlignment = std::max<std::size_t>(4, width_.beam / 4);
+    std::size_t kept = 0;
+    for (std::size_t k = 0, run = 0; k < hyps.size(); ++k) {
+        run = k > 0 && hyps[k].i == hyps[k - 1].i ? run + 1 : 0;
+        if (run < perAlignment) hyps[kept++] = hyps[k];
+    }
+    hyps.resize(kept);
     const auto byCost = [](const Hypothesis& a, const Hypothesis& b) { return a.cost < b.cost; };
     const std::size_t keep = std::min(width_.beam, hyps.size());
     std::partial_sort(hyps.begin(), hyps.begin() + static_cast<std::ptrdiff_t>(keep), hyps.end(), byCost);
@@ -175,9 +197,12 @@ void Search::addDrops(const Hypothesis& h, std::uint32_t node, std::uint32_t j, 
     const std::uint8_t key = keys_[h.i];
     const auto drop = [&](const Guesses& g, std::uint32_t channelCost, Op op) {
         if (channelCost > kDropLimit) return;
-        const auto [code, cost] = g.best(key, h.model);
-        emit(out, h, node, channelCost + cost, 1, TextModel::next(h.model, code), op, code,
-             static_cast<std::uint8_t>(h.depth + 1));
+        const auto best = g.best(key, h.model);
+        for (std::size_t k = 0; k < best.count; ++k) {
+            const auto [cost, code] = best.options[k];
+            emit(out, h, node, channelCost + cost, 1, TextModel::next(h.model, code), op, code,
+                 static_cast<std::uint8_t>(h.depth + 1));
+        }
     };
     drop(controls_, ch_.controlDropped, opControlDropped);
     drop(c1_, ch_.c1Dropped, opC1Dropped);
@@ -191,9 +216,12 @@ void Search::addDrops(const Hypothesis& h, std::uint32_t node, std::uint32_t j, 
              opBlankDropped, plainOf(tab ? '\t' : ' ', key), static_cast<std::uint8_t>(h.depth + 1));
     }
     if (j == 0 && h.i < 2) {
-        const auto [code, cost] = anyCode_.best(key, h.model);
-        emit(out, h, node, ch_.selectionMissing + cost, 1, TextModel::next(h.model, code), opCharacterMissing, code,
-             static_cast<std::uint8_t>(h.depth + 1));
+        const auto best = anyCode_.best(key, h.model);
+        for (std::size_t k = 0; k < best.count; ++k) {
+            const auto [cost, code] = best.options[k];
+            emit(out, h, node, ch_.selectionMissing + cost, 1, TextModel::next(h.model, code), opCharacterMissing, code,
+                 static_cast<std::uint8_t>(h.depth + 1));
+        }
     }
 }
 
@@ -275,17 +303,23 @@ void Search::expand(const Hypothesis& h, std::uint32_t node, std::uint32_t j) {
     }
     if (t == '>' && atLineStart) emit(next1, h, node, ch_.greaterAdded, 0, h.model, opCharacterAdded);
     if (t == '?' && keyLeft) {
-        const auto [code, cost] = beyondLatin1_.best(key, h.model);
-        emit(next1, h, node, cost + ch_.questionMark, 1, TextModel::next(h.model, code), opQuestionMark, code);
+        const auto best = beyondLatin1_.best(key, h.model);
+        for (std::size_t k = 0; k < best.count; ++k) {
+            const auto [cost, code] = best.options[k];
+            emit(next1, h, node, cost + ch_.questionMark, 1, TextModel::next(h.model, code), opQuestionMark, code);
+        }
     }
     if ((t == kUnreadable || t == 0) && keyLeft) {
-        const auto [code, cost] = anyCode_.best(key, h.model);
-        emit(next1, h, node, cost + ch_.unreadable, 1, TextModel::next(h.model, code), opUnreadable, code);
+        const auto best = anyCode_.best(key, h.model);
+        for (std::size_t k = 0; k < best.count; ++k) {
+            const auto [cost, code] = best.options[k];
+            emit(next1, h, node, cost + ch_.unreadable, 1, TextModel::next(h.model, code), opUnreadable, code);
+        }
     }
-    // A selection a few characters too wide, at either end.
+    // A selection that starts a few characters early. (One that ends late
+    // costs only its last characters; reading them is cheaper than guessing.)
     const bool nearStart = h.i == 0 && j < 8;
-    const bool nearEnd = m - j <= 8;
-    if ((nearStart || nearEnd || t == kUnreadable || t == 0) && t != ' ' && !token)
+    if ((nearStart || t == kUnreadable || t == 0) && t != ' ' && !token)
         emit(next1, h, node, ch_.selectionExtra, 0, h.model, opCharacterAdded);
 }
 

@@ -19,7 +19,7 @@ namespace {
 // thirteen bits a character (an address, a row of figures), while noise
 // costs eighteen and seldom less than sixteen.
 constexpr std::size_t kWindow = 32;
-constexpr std::uint64_t kTextBound = 14 * kBit;
+constexpr std::uint64_t kTextBound = 19 * kBit / 2;
 
 bool codesReadAsText(std::span<const std::uint8_t> codes) {
     std::vector<std::uint32_t> costs(codes.size());
@@ -93,7 +93,10 @@ Repair repairText(std::u16string_view received, std::u16string_view password) {
     const MailChannel channel = MailChannel::readFrom(codes);
     if (exactIsText && !channel.showsDamage) return {};
     const SecretBytes keys = keysFor(password, keysNeeded(codes.size()));
-    auto reading = searchReading(codes, keys, channel);
+    // Dropped characters leave the most readings open: a wider search.
+    SearchWidth width;
+    if (channel.controlDropped <= 2 * kBit || channel.c1Dropped <= 2 * kBit) width.beam = 64;
+    auto reading = searchReading(codes, keys, channel, width);
     const bool found = reading && !reading->changes.empty() && codesReadAsText(reading->plain) &&
                        (!exactIsText || reading->cost + kRepairMargin < exactCost(*exact, codes, channel));
     if (!found) return {exactIsText ? Outcome::Exact : Outcome::NotText, {}, {}};

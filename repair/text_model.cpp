@@ -3,6 +3,8 @@
 #include "repair/model_data.h"
 #include "repair/model_layout.h"
 
+#include <algorithm>
+
 namespace velmora::repair {
 
 namespace {
@@ -12,6 +14,22 @@ namespace layout = model_layout;
 constexpr std::uint32_t kHistoryBits = layout::kSymbolBits * layout::kMaxContext;
 constexpr std::uint32_t kHistoryMask = (1u << kHistoryBits) - 1;
 constexpr std::uint32_t kUpperFlag = 1u << kHistoryBits;
+constexpr int kWordShift = 32;
+
+// What a word that is not in the lists costs: names, rare words, typos pay
+// it; a letter read wrong mostly makes such a word.
+constexpr std::uint32_t kUnknownWord = 5 * kBit;
+
+bool isLetter(std::uint8_t s) { return s >= symbol::kLetterA && s <= symbol::kOtherLetter; }
+
+bool knownWord(std::uint32_t hash) {
+    const auto* bits = reinterpret_cast<const std::uint8_t*>(model_data::kWords);
+    for (int k = 0; k < layout::kWordProbes; ++k) {
+        const std::uint32_t bit = layout::wordBit(hash, k);
+        if (!(bits[bit >> 3] & (1u << (bit & 7)))) return false;
+    }
+    return true;
+}
 
 // The stored cost of a key, or -1 where the table has none.
 int lookup(int length, std::uint32_t context, std::uint8_t symbol) {
@@ -26,23 +44,29 @@ int lookup(int length, std::uint32_t context, std::uint8_t symbol) {
     }
 }
 
+// No symbol costs more than this: the word lists cannot teach every
+// sequence that mail holds ("+46", "OX1 4AB", a name), and a rare sequence
+// must stay cheaper than noise.
+constexpr std::uint32_t kSymbolCap = 12 * kBit;
+
 std::uint32_t symbolCost(std::uint32_t history, std::uint8_t symbol) {
     std::uint32_t backoff = 0;
     for (int length = layout::kMaxContext; length >= 1; --length) {
         const std::uint32_t context = layout::contextOf(history, length);
         const int cost = lookup(length, context, symbol);
-        if (cost >= 0) return backoff + static_cast<std::uint32_t>(cost);
+        if (cost >= 0) return std::min(kSymbolCap, backoff + static_cast<std::uint32_t>(cost));
         const int away = lookup(length, context, layout::kBackoffSymbol);
         if (away >= 0) backoff += static_cast<std::uint32_t>(away);
+        if (backoff >= kSymbolCap) return kSymbolCap;
     }
-    return backoff + model_data::kUnigramCost[symbol];
+    return std::min(kSymbolCap, backoff + model_data::kUnigramCost[symbol]);
 }
 
 // Case, priced apart from the letters: capitals start sentences and lines,
 // and follow capitals (names in capitals, abbreviations).
-std::uint32_t caseCost(std::uint32_t state, bool upper) {
-    const std::uint32_t last = state & 63u;
-    const std::uint32_t before = (state >> layout::kSymbolBits) & 63u;
+std::uint32_t caseCost(std::uint64_t state, bool upper) {
+    const auto last = static_cast<std::uint32_t>(state & 63u);
+    const auto before = static_cast<std::uint32_t>((state >> layout::kSymbolBits) & 63u);
     const bool sentenceStart = last == symbol::kLf || last == symbol::kCr ||
                                (last == symbol::kBlank && (before == symbol::kPeriod || before == symbol::kBang ||
                                                            before == symbol::kQuestion || before == symbol::kColon));
@@ -61,13 +85,22 @@ TextModel::State TextModel::start() {
 
 TextModel::State TextModel::next(State state, std::uint8_t code) {
     const SymbolOf& s = kSymbols[code];
-    return ((state << layout::kSymbolBits) & kHistoryMask) | s.symbol | (s.upper ? kUpperFlag : 0);
+    const auto word = static_cast<std::uint32_t>(state >> kWordShift);
+    const std::uint64_t nextWord =
+        isLetter(s.symbol) ? layout::wordStep(word ? word : layout::kWordStart, s.symbol) : 0;
+    const std::uint32_t history = ((static_cast<std::uint32_t>(state) << layout::kSymbolBits) & kHistoryMask) |
+                                  s.symbol | (s.upper ? kUpperFlag : 0);
+    return (nextWord << kWordShift) | history;
 }
 
 std::uint32_t TextModel::cost(State state, std::uint8_t code) {
     const SymbolOf& s = kSymbols[code];
-    std::uint32_t c = symbolCost(state & kHistoryMask, s.symbol) + s.share;
-    if (s.symbol >= symbol::kLetterA && s.symbol <= symbol::kOtherLetter) c += caseCost(state, s.upper);
+    std::uint32_t c = symbolCost(static_cast<std::uint32_t>(state) & kHistoryMask, s.symbol) + s.share;
+    if (isLetter(s.symbol)) {
+        c += caseCost(state, s.upper);
+    } else if (const auto word = static_cast<std::uint32_t>(state >> kWordShift); word && !knownWord(word)) {
+        c += kUnknownWord;
+    }
     return c;
 }
 

@@ -10,11 +10,12 @@ namespace velmora::repair {
 // How plain mail text goes on: the cost, in 1/16 bit, of a Windows-1252 code
 // after the text so far. A text reads cheaply (two to four bits a
 // character); the uniform codes that deciphering at the wrong place gives
-// cost three times as much. The model's state is the last four symbols and
-// whether the last character was a capital letter.
+// cost three times as much. The model's state is the last four symbols,
+// whether the last character was a capital letter, and the word so far: a
+// word that the word lists lack costs extra where it ends.
 class TextModel {
 public:
-    using State = std::uint32_t;
+    using State = std::uint64_t;
 
     // The state at the start of a text: as after a line end.
     static State start();

@@ -125,7 +125,12 @@ std::u16string questionMarks(const std::u16string& sent) {
     return out;
 }
 
-std::u16string selectionOff(const std::u16string& sent) { return u"\r\n" + sent.substr(0, sent.size() - 1); }
+std::u16string blankLinesSelected(const std::u16string& sent) {
+    std::u16string out = u"\r\n";
+    return out.append(sent).append(u"\r\n");
+}
+
+std::u16string firstMissed(const std::u16string& sent) { return sent.substr(1); }
 
 const std::vector<Damage>& damageKinds() {
     static const std::vector<Damage> kinds = {
@@ -140,7 +145,8 @@ const std::vector<Damage>& damageKinds() {
         {"controls dropped", dropControls},
         {"C1 dropped", dropC1},
         {"\"?\" for non-Latin-1", questionMarks},
-        {"selection off", selectionOff},
+        {"blank lines selected", blankLinesSelected},
+        {"first character missed", firstMissed},
         {"SMTP path (CR LF, final)", [](const std::u16string& s) { return finalLineEnd(lineEndsCrLf(s)); }},
         {"flowed, read on Linux", [](const std::u16string& s) { return lineEndsLf(formatFlowed(s)); }},
         {"wrap, strip, Latin-1", [](const std::u16string& s) { return questionMarks(trailingBlanks(hardWrap(s))); }},
