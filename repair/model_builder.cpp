@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -28,35 +29,50 @@ namespace symbol = velmora::repair::symbol;
 
 using Word = std::string;  // Windows-1252 bytes
 
-// The most frequent words of each language, most frequent first.
-const char* const kSwedishCommon[] = {
-    "och",     "i",     "att",   "det",    "som",     "en",    "på",     "är",      "av",         "för",    "med",
-    "till",    "den",   "har",   "de",     "inte",    "om",    "ett",    "han",     "men",        "var",    "jag",
-    "sig",     "från",  "vi",    "så",     "kan",     "man",   "när",    "år",      "hon",        "under",  "också",
-    "efter",   "eller", "nu",    "sin",    "där",     "vid",   "mot",    "ska",     "skulle",     "kommer", "ut",
-    "får",     "finns", "vara",  "hade",   "alla",    "andra", "mycket", "än",      "här",        "då",     "sedan",
-    "över",    "bara",  "in",    "blir",   "upp",     "även",  "vad",    "få",      "två",        "vill",   "ha",
-    "många",   "hur",   "mer",   "går",    "detta",   "nya",   "skall",  "hans",    "utan",       "något",  "allt",
-    "första",  "fick",  "måste", "mellan", "blev",    "bli",   "dag",    "någon",   "några",      "sitt",   "stor",
-    "varit",   "dem",   "bra",   "tre",    "ta",      "genom", "hela",   "fram",    "gör",        "ingen",  "sätt",
-    "mig",     "dig",   "du",    "oss",    "er",      "hej",   "tack",   "vänliga", "hälsningar", "mvh",    "träffas",
-    "imorgon", "idag",  "vecka", "möte",   "klockan", "gärna", "snart",  "hoppas",  "ses",        "tid",    "hem",
-    "jobbet",  "brev",  "din",   "ditt",   "dina",    "min",   "mitt",   "mina",    "vår",        "vårt",   "era",
-    "ni",      "hos",   "kl",
-};
-const char* const kEnglishCommon[] = {
-    "the",    "of",      "and",      "to",     "a",    "in",   "is",     "you",  "that",   "it",      "he",    "was",
-    "for",    "on",      "are",      "as",     "with", "his",  "they",   "I",    "at",     "be",      "this",  "have",
-    "from",   "or",      "one",      "had",    "by",   "but",  "not",    "what", "all",    "were",    "we",    "when",
-    "your",   "can",     "said",     "there",  "an",   "each", "which",  "she",  "do",     "how",     "their", "if",
-    "will",   "up",      "other",    "about",  "out",  "many", "then",   "them", "these",  "so",      "some",  "her",
-    "would",  "make",    "like",     "him",    "into", "time", "has",    "look", "two",    "more",    "go",    "see",
-    "no",     "way",     "could",    "people", "my",   "than", "first",  "been", "who",    "its",     "now",   "long",
-    "down",   "day",     "did",      "get",    "come", "made", "may",    "hi",   "thanks", "regards", "best",  "dear",
-    "please", "meeting", "tomorrow", "today",  "let",  "me",   "know",   "just", "here",   "our",     "us",    "am",
-    "I'm",    "don't",   "it's",     "week",   "next", "send", "should", "good", "new",    "also",    "any",   "very",
-    "well",   "back",    "after",
-};
+// The most frequent words of each language, most frequent first, then
+// words that mail uses often.
+const char kSwedishCommon[] =
+    "och i att det som en på är av för med till den har de inte om ett han men var jag sig från vi så kan "
+    "man när år hon under också efter eller nu sin där vid mot ska skulle kommer ut får finns vara hade "
+    "alla andra mycket än här då sedan över bara in blir upp även vad få två vill ha många hur mer går "
+    "detta nya skall hans utan något allt första fick måste mellan blev bli dag någon några sitt stor "
+    "varit dem bra tre ta genom hela fram gör ingen sätt mig dig du oss er hej tack vänliga hälsningar "
+    "mvh träffas imorgon idag vecka möte klockan gärna snart hoppas ses tid hem jobbet brev din ditt dina "
+    "min mitt mina vår vårt era ni hos kl skrev ser sa tog gick kom gjorde vet tror tycker känner undrar "
+    "behöver kunde borde ville hälsa kram puss lycka grattis förlåt ursäkta snälla okej ja nej kanske "
+    "absolut självklart visst morgon kväll natt månad helg lördag söndag måndag tisdag onsdag torsdag "
+    "fredag januari februari mars april maj juni juli augusti september oktober november december jul "
+    "påsk midsommar semester sommar vinter höst hus lägenhet stuga rum kök bil buss tåg flyg resa biljett "
+    "väg gata stad land skola jobb arbete kontor mamma pappa barn son dotter bror syster farmor mormor "
+    "vän kompis familj granne chef kollega läkare tandläkare pengar kronor räkning faktura konto bank "
+    "betalning pris kostnad avgift hyra lön skatt försäkring kontrakt mat middag lunch frukost kaffe fika "
+    "tårta bullar vatten vin öl glass bröd dåligt fint roligt tråkigt svårt lätt viktigt möjligt "
+    "nödvändigt klart färdig sen tidig snabb långsam liten lång kort ny gammal ung gott varm kall glad "
+    "ledsen trött sjuk frisk alltid aldrig ofta ibland igen redan ännu fortfarande nog säkert precis "
+    "ungefär nästan helt före inom kring bakom framför varje telefon nummer adress mejl lösenord nyckel "
+    "kod dator skrivare papper dokument bild fil länk sida tredje sista nästa förra samma annan olika "
+    "egen";
+const char kEnglishCommon[] =
+    "the of and to a in is you that it he was for on are as with his they I at be this have from or one "
+    "had by but not what all were we when your can said there an each which she do how their if will up "
+    "other about out many then them these so some her would make like him into time has look two more go "
+    "see no way could people my than first been who its now long down day did get come made may hi thanks "
+    "regards best dear please meeting tomorrow today let me know just here our us am I'm don't it's week "
+    "next send should good new also any very well back after wrote says went came got knew think thought "
+    "feel wonder hope wish want need might thank hello cheers love sorry okay yes yeah maybe sure course "
+    "morning evening night month weekend saturday sunday monday tuesday wednesday thursday friday january "
+    "february march april june july august september october november december christmas easter holiday "
+    "summer winter spring autumn house home flat cottage room kitchen car bus train flight trip ticket "
+    "road street town city country school job work office team mother father mum dad child children son "
+    "daughter brother sister friend family neighbour boss colleague doctor dentist money pounds dollars "
+    "bill invoice account bank payment price cost fee rent salary tax insurance contract food dinner "
+    "lunch breakfast coffee tea cake water wine beer bad nice fun boring hard easy important possible "
+    "necessary ready done late early fast slow big small little short old young warm cold happy sad tired "
+    "sick always never often sometimes again already still only enough certainly exactly almost quite "
+    "really before under between through without against around behind every phone number address email "
+    "letter password key code computer printer paper document picture file link page last same different "
+    "own sent attached find found keep left right tell told ask asked give gave take took call called "
+    "meet put bring help try";
 
 // Windows-1252 bytes of a UTF-8 string, or nothing if a character is outside
 // Latin-1 (the lists' words are all Latin-1 letters).
@@ -94,11 +110,12 @@ std::vector<Word> readList(const char* path, bool utf8) {
     return words;
 }
 
-std::vector<Word> commonWords(const char* const* first, const char* const* last) {
+std::vector<Word> commonWords(const char* list) {
     std::vector<Word> words;
     Word word;
-    for (auto it = first; it != last; ++it)
-        if (latin1FromUtf8(*it, word)) words.push_back(word);
+    std::istringstream in(list);
+    for (std::string w; in >> w;)
+        if (latin1FromUtf8(w, word)) words.push_back(word);
     return words;
 }
 
@@ -262,10 +279,10 @@ int main(int argc, char** argv) {
     SplitMix random;
     std::vector<Word> swedishWords = readList(argv[1], false);
     std::vector<Word> englishWords = readList(argv[2], true);
-    for (const auto& w : commonWords(std::begin(kSwedishCommon), std::end(kSwedishCommon))) swedishWords.push_back(w);
-    for (const auto& w : commonWords(std::begin(kEnglishCommon), std::end(kEnglishCommon))) englishWords.push_back(w);
-    Language swedish(commonWords(std::begin(kSwedishCommon), std::end(kSwedishCommon)), swedishWords, random);
-    Language english(commonWords(std::begin(kEnglishCommon), std::end(kEnglishCommon)), englishWords, random);
+    for (const auto& w : commonWords(kSwedishCommon)) swedishWords.push_back(w);
+    for (const auto& w : commonWords(kEnglishCommon)) englishWords.push_back(w);
+    Language swedish(commonWords(kSwedishCommon), swedishWords, random);
+    Language english(commonWords(kEnglishCommon), englishWords, random);
 
     std::string text = "\r\n";
     while (!swedish.exhausted() || !english.exhausted()) {
@@ -354,7 +371,7 @@ int main(int argc, char** argv) {
     }
 
     std::size_t slotBits = 10;
-    while ((std::size_t{1} << slotBits) < entries.size() * 2) ++slotBits;
+    while ((std::size_t{1} << slotBits) * 5 < entries.size() * 8) ++slotBits;
     const std::size_t mask = (std::size_t{1} << slotBits) - 1;
     std::vector<std::uint8_t> slots(std::size_t{2} << slotBits, 0);
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {

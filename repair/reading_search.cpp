@@ -136,6 +136,7 @@ public:
 
 private:
     static constexpr std::uint32_t kDropLimit = 10 * kBit;  // a drop dearer than this is not tried
+    static constexpr std::uint32_t kDropMargin = 12 * kBit;
     static constexpr std::size_t kNoiseSpan = 512;
     static constexpr std::uint32_t kNoisePerCharacter = 21 * kBit / 2;
 
@@ -237,8 +238,11 @@ void Search::settle(std::vector<Hypothesis>& bucket, std::uint32_t j) {
     std::vector<Hypothesis> fresh;
     for (std::uint8_t depth = 0; depth < 6; ++depth) {
         fresh.clear();
+        // Only readings near the best look for dropped characters: a far
+        // one that needs a drop more only falls further behind.
+        const std::uint32_t near = bucket.front().cost + kDropMargin;
         for (const auto& h : bucket)
-            if (h.depth == depth) addDrops(h, h.parent, j, fresh);
+            if (h.depth == depth && h.cost <= near) addDrops(h, h.parent, j, fresh);
         if (fresh.empty()) break;
         bucket.insert(bucket.end(), fresh.begin(), fresh.end());
         prune(bucket);

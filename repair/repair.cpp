@@ -8,6 +8,7 @@
 #include "repair/text_model.h"
 #include "secrets/wiping_allocator.h"
 
+#include <cstdlib>
 #include <variant>
 
 namespace velmora::repair {

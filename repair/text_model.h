@@ -25,6 +25,9 @@ public:
     // The cost of code after state.
     static std::uint32_t cost(State state, std::uint8_t code);
 
+    // The cost of the text ending after state.
+    static std::uint32_t endCost(State state);
+
     // The summed cost of a whole text from the start.
     static std::uint64_t cost(std::span<const std::uint8_t> codes);
 };
