@@ -98,7 +98,12 @@ Repair repairText(std::u16string_view received, std::u16string_view password) {
     SearchWidth width;
     if (channel.controlDropped <= 2 * kBit || channel.c1Dropped <= 2 * kBit) width.beam = 64;
     auto reading = searchReading(codes, keys, channel, width);
-    const bool found = reading && !reading->changes.empty() && codesReadAsText(reading->plain) &&
+    // A reading is offered only where it explains the received text far
+    // better than noise does (eight bits a code) and, where the exact result
+    // reads as text too, far better than that.
+    const std::uint64_t noiseCost = std::uint64_t{8} * kBit * codes.size();
+    const bool found = reading && !reading->changes.empty() && !reading->plain.empty() &&
+                       reading->cost + kRepairMargin < noiseCost && codesReadAsText(reading->plain) &&
                        (!exactIsText || reading->cost + kRepairMargin < exactCost(*exact, codes, channel));
     if (!found) return {exactIsText ? Outcome::Exact : Outcome::NotText, {}, {}};
 
