@@ -342,10 +342,13 @@ std::optional<Reading> Search::run() {
         if (j >= kNoiseSpan && bestAt[j] - bestAt[j - kNoiseSpan] > kNoisePerCharacter * kNoiseSpan)
             return std::nullopt;
         if (j == m) {
-            const auto best = std::min_element(
-                bucket.begin(), bucket.end(), [](const Hypothesis& a, const Hypothesis& b) { return a.cost < b.cost; });
+            // A mail ends on a line end, a mark or a word, seldom on a lone CR.
+            const auto total = [](const Hypothesis& h) { return h.cost + TextModel::endCost(h.model); };
+            const auto best =
+                std::min_element(bucket.begin(), bucket.end(),
+                                 [&](const Hypothesis& a, const Hypothesis& b) { return total(a) < total(b); });
             Reading reading = trace(best->parent);
-            reading.cost = best->cost;
+            reading.cost = total(*best);
             return reading;
         }
         for (const auto& h : bucket) expand(h, h.parent, j);
