@@ -5,6 +5,7 @@
 #include "cli/crypt_stream.h"
 #include "cli/output_target.h"
 #include "cli/password_source.h"
+#include "cli/repair_command.h"
 #include "cli/standard_descriptors.h"
 #include "cli/unique_fd.h"
 
@@ -106,6 +107,11 @@ int runVelmoraCrypt(std::span<const std::string_view> args) {
     auto& password = std::get<std::vector<std::uint8_t>>(codes);
 
     FdSource source(input);
+    if (arguments.repair) {
+        const RepairEnd end = runRepair(source, output, password, arguments.raw);
+        wipe(password);
+        return end.message.empty() ? static_cast<int>(end.status) : report({end.status, end.message});
+    }
     FdSink sink(output.fd(), output.syncsOnCommit());
     StreamSettings settings;
     settings.raw = arguments.raw;

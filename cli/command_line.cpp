@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include "repair/repair.h"
+
 #include <charconv>
 
 #ifndef VELMORA_VERSION_TEXT
@@ -11,6 +13,24 @@ namespace velmora::cli {
 namespace {
 
 Failure usageError(const std::string& what) { return badInput(what + "\nSe 'velmora-crypt --help'."); }
+
+// The paragraph on --repair, with the limit the repair sets.
+std::string repairHelp() {
+    return R"help(
+Med --repair läses hela texten in och prövas mot det som e-postprogram
+och e-postservrar brukar göra med en text: radslut som har blivit CR LF,
+rader som har brutits om, blanksteg och styrtecken som har fallit bort.
+Finns en läsning som är text hela vägen skrivs den lagade klartexten ut,
+och varje ändring står på en egen rad på standard fel, med rad och kolumn
+i den mottagna texten. Vilket tecken som har fallit bort eller bytts ut
+kan ibland bara gissas; då står "(gissning)" sist på raden. Behövs ingen
+lagning blir resultatet detsamma som utan --repair. Blir ingen läsning
+text (fel lösenord, eller inte en text från Velmora) skrivs det vanliga
+resultatet ändå, också till UTFIL, och slutstatus blir 3. En text med
+fler än )help" +
+           std::to_string(repair::kMaxLength) + R"help( tecken lagas inte (status 2).
+)help";
+}
 
 }  // namespace
 
@@ -55,9 +75,10 @@ std::variant<Arguments, Failure> parseArguments(std::span<const std::string_view
             return std::nullopt;
         };
 
-        if (name == "--raw") {
-            if (attached) return usageError("Flaggan --raw tar inget värde.");
-            result.raw = true;
+        if (name == "--raw" || name == "--repair") {
+            if (attached) return usageError("Flaggan " + std::string(name) + " tar inget värde.");
+            bool& flag = name == "--raw" ? result.raw : result.repair;
+            flag = true;
         } else if (name == "--password-file" || name == "--password-fd") {
             if (passwordGiven)
                 return usageError(
@@ -108,6 +129,8 @@ Flaggor:
                        (med N = 0 är resten av standard in texten)
   --raw                text in och ut som Windows-1252, en byte per tecken
                        (utan flaggan: UTF-8)
+  --repair             laga en mottagen text som e-posten har ändrat på
+                       vägen (se nedan)
   -o, --output UTFIL   skriv resultatet till UTFIL i stället för standard ut
   -h, --help           visa den här hjälpen och avsluta
       --version        visa versionen och avsluta
@@ -136,11 +159,14 @@ En stängd standard in, ut eller fel förblir stängd: ingen fil som
 programmet öppnar tar dess plats, och läsning eller skrivning där är ett
 fel. En stängd fildeskriptor N till --password-fd är ett fel.
 
-Till standard ut skrivs resultatet löpande. Den första mebibyten utdata
-hålls kvar tills den är full eller texten är slut, så ett fel i en kort
-text lämnar standard ut tom. I en längre text kan ett fel upptäckas när
-början redan är utskriven; programmet avslutas då ändå med status 2 och
-det utskrivna är ofullständigt. Använd -o när det inte får hända.
+)" + repairHelp() +
+           R"(
+Till standard ut skrivs resultatet löpande (utom med --repair). Den
+första mebibyten utdata hålls kvar tills den är full eller texten är
+slut, så ett fel i en kort text lämnar standard ut tom. I en längre text
+kan ett fel upptäckas när början redan är utskriven; programmet avslutas
+då ändå med status 2 och det utskrivna är ofullständigt. Använd -o när
+det inte får hända.
 
 Slutstatus:
   0  lyckad körning
@@ -148,7 +174,9 @@ Slutstatus:
      resultatet kan inte skrivas
   2  felaktig användning eller indata: okänd flagga, saknat värde, ogiltig
      fildeskriptor, tomt lösenord, ogiltig UTF-8, tecken utanför
-     Windows-1252, nolltecken
+     Windows-1252, nolltecken, med --repair en för lång text
+  3  med --repair: ingen läsning av texten blir läsbar; det vanliga
+     resultatet är skrivet
 )";
 }
 

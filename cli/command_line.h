@@ -19,6 +19,7 @@ struct Arguments {
     std::string passwordFile;
     int passwordFd = -1;
     bool raw = false;
+    bool repair = false;                // read the whole text and undo what a mail path did to it
     std::optional<std::string> input;   // nothing: standard input
     std::optional<std::string> output;  // nothing: standard output
 

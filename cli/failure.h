@@ -9,6 +9,7 @@ enum class ExitStatus : int {
     Success = 0,
     IoFailure = 1,        // a file or descriptor could not be opened, read or written
     BadUsageOrInput = 2,  // wrong arguments, bad password, text the cipher refuses
+    NoReadableText = 3,   // --repair: no reading is text; the ordinary result was written
 };
 
 // Why a step failed, with the Swedish sentence for standard error.

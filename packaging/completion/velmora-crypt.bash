@@ -21,7 +21,7 @@ _velmora_crypt() {
         [[ $word == -- ]] && { _velmora_crypt_files "$cur"; return 0; }
     done
     if [[ $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W '--password-file --password-fd --raw -o --output -h --help --version' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W '--password-file --password-fd --raw --repair -o --output -h --help --version' -- "$cur")
     else
         _velmora_crypt_files "$cur"
     fi

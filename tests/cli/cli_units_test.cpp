@@ -1,5 +1,6 @@
 // The command-line tool's streaming parts, fed in pieces of every size: the
-// UTF-8 reader and writer and the streamed cipher against the whole-text one.
+// UTF-8 reader and writer and the streamed cipher against the whole-text one,
+// refusals included, in UTF-8 and in Windows-1252 bytes.
 #include "cipher/cp1252.h"
 #include "cipher/text_cipher.h"
 #include "cipher/text_position.h"
@@ -7,6 +8,8 @@
 #include "cli/utf8.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -43,6 +46,17 @@ std::string toUtf8(std::u16string_view text) {
     return out;
 }
 
+// Windows-1252 bytes; nothing for a text with a character outside the code page.
+std::optional<std::string> toRaw(std::u16string_view text) {
+    std::string out;
+    for (const char16_t c : text) {
+        const auto code = velmora::cp1252::fromUnicode(c);
+        if (!code) return std::nullopt;
+        out += static_cast<char>(*code);
+    }
+    return out;
+}
+
 const std::vector<std::uint8_t> kPassword = {'H', 'e', 'm', 'l', 'i', 'g', 't', '7'};
 
 TEST(CryptStream, AgreesWithTheWholeTextCipherHoweverCut) {
@@ -54,21 +68,27 @@ TEST(CryptStream, AgreesWithTheWholeTextCipherHoweverCut) {
         u"\n\r\nå\u0080", u"\0 och en rad ASCII bakom"s, longText + u"\U0010FFFF"};
     for (const auto& text : texts) {
         const auto expected = velmora::cryptText(text, u"Hemligt7");
-        for (const std::size_t chunk : {1u, 2u, 3u, 7u, 64u * 1024u}) {
-            for (const std::size_t piece : {1u, 5u, 4096u}) {
-                PieceSource source(toUtf8(text), piece);
-                StringSink sink;
-                const auto outcome =
-                    cryptStream(source, sink, kPassword, {.raw = false, .chunkBytes = chunk, .holdBytes = 1 << 20});
-                const std::string where = std::to_string(chunk) + "/" + std::to_string(piece);
-                if (const auto* error = std::get_if<velmora::CipherError>(&expected)) {
-                    ASSERT_TRUE(outcome.failure) << where;
-                    EXPECT_EQ(outcome.failure->status, ExitStatus::BadUsageOrInput);
-                    EXPECT_EQ(outcome.failure->message, error->message()) << where;
-                    EXPECT_EQ(sink.text, "");
-                } else {
-                    ASSERT_FALSE(outcome.failure) << outcome.failure->message;
-                    EXPECT_EQ(sink.text, toUtf8(std::get<std::u16string>(expected))) << where;
+        for (const bool raw : {false, true}) {
+            const auto bytes = raw ? toRaw(text) : toUtf8(text);
+            if (!bytes) continue;  // raw: only the texts of the code page
+            for (const std::size_t chunk : {1u, 2u, 3u, 7u, 64u * 1024u}) {
+                for (const std::size_t piece : {1u, 5u, 4096u}) {
+                    PieceSource source(*bytes, piece);
+                    StringSink sink;
+                    const auto outcome =
+                        cryptStream(source, sink, kPassword, {.raw = raw, .chunkBytes = chunk, .holdBytes = 1 << 20});
+                    const std::string where =
+                        std::to_string(chunk) + "/" + std::to_string(piece) + " raw " + std::to_string(raw);
+                    if (const auto* error = std::get_if<velmora::CipherError>(&expected)) {
+                        ASSERT_TRUE(outcome.failure) << where;
+                        EXPECT_EQ(outcome.failure->status, ExitStatus::BadUsageOrInput);
+                        EXPECT_EQ(outcome.failure->message, error->message()) << where;
+                        EXPECT_EQ(sink.text, "");
+                    } else {
+                        ASSERT_FALSE(outcome.failure) << outcome.failure->message;
+                        const auto& result = std::get<std::u16string>(expected);
+                        EXPECT_EQ(sink.text, raw ? *toRaw(result) : toUtf8(result)) << where;
+                    }
                 }
             }
         }

@@ -2,6 +2,15 @@
 // descriptors.
 #include "tests/cli/cli_folder.h"
 
+#include "cipher/cp1252.h"
+#include "cipher/text_cipher.h"
+#include "cipher/text_position.h"
+#include "cli/utf8.h"
+#include "repair/change_text.h"
+#include "repair/repair.h"
+#include "tests/repair/mail_corpus.h"
+#include "tests/repair/mail_damage.h"
+
 using namespace std::string_literals;
 
 namespace {
@@ -187,6 +196,84 @@ TEST_F(VelmoraCrypt, HostileShellsGetTheirOwnRefusalAndNothingElse) {
         EXPECT_EQ(read("out"), "") << c.line;
         fs::remove(path("out"));
         EXPECT_EQ(files(), (std::set<std::string>{"big", "in", "pw"})) << c.line;
+    }
+}
+
+// A text of the code page as UTF-8, or as its bytes with --raw.
+std::string encoded(std::u16string_view text, bool raw) {
+    std::string out;
+    for (const char16_t c : text)
+        raw ? void(out += static_cast<char>(*velmora::cp1252::fromUnicode(c)))
+            : velmora::utf8::append(std::u32string(1, c), out);
+    return out;
+}
+
+// --repair against the repair library and the run without it: the repaired
+// text with one line a change, placed as locate() places it, or else the
+// ordinary output byte for byte; a text too long refused, nothing written.
+TEST_F(VelmoraCrypt, RepairWritesTheRepairedTextOrElseTheOrdinaryOutput) {
+    namespace mail = velmora::mailtest;
+    using enum velmora::repair::Outcome;
+    const std::u16string sent = mail::mailCorpus(1, 11)[0], password = mail::passwordFor(11);
+    const std::u16string cipher = std::get<std::u16string>(velmora::cryptText(sent, password));
+    const struct {
+        const char* name;
+        std::u16string received, password;
+        bool raw, toFile;
+        velmora::repair::Outcome outcome;
+        bool sentBack;
+    } cases[] = {
+        {"CR LF", mail::lineEndsCrLf(cipher), password, false, false, Repaired, true},
+        {"CR LF, wrapped, --raw", mail::hardWrap(mail::lineEndsCrLf(cipher)), password, true, false, Repaired, true},
+        {"CR LF, first missed, -o", mail::firstMissed(mail::lineEndsCrLf(cipher)), password, false, true, Repaired,
+         false},
+        {"undamaged", cipher, password, false, false, Exact, false},
+        {"plain text, --raw", sent, password, true, false, Exact, false},
+        {"wrong password, -o", mail::lineEndsCrLf(cipher), u"fel", false, true, NotText, false},
+    };
+    for (const auto& c : cases) {
+        write("pw", "  " + encoded(c.password, false) + " \n");
+        fs::remove(path("out"));
+        std::vector<std::string> args = {"--password-file", "@pw"};
+        if (c.raw) args.push_back("--raw");
+        const std::string input = (c.raw ? "" : "\xEF\xBB\xBF") + encoded(c.received, c.raw);  // a BOM is no text
+        const std::string ordinary = run(args, input).standardOutput;
+        args.push_back("--repair");
+        if (c.toFile) args.insert(args.end(), {"-o", "@out"});
+        ProcessResult result = run(args, input);
+        if (c.toFile) result.standardOutput = read("out");
+
+        const auto expected = velmora::repair::repairText(c.received, c.password);
+        ASSERT_EQ(expected.outcome, c.outcome) << c.name;
+        std::string lines;
+        for (const auto& change : expected.changes) {
+            const velmora::TextPosition at = velmora::locate(c.received, change.position);
+            lines += "velmora-crypt: rad " + std::to_string(at.line) + ", kolumn " + std::to_string(at.column) + ": " +
+                     velmora::repair::describe(change.kind) + (change.guess ? " (gissning)" : "") + "\n";
+        }
+        EXPECT_EQ(result.exitStatus, c.outcome == NotText ? 3 : 0) << c.name << result.standardError;
+        const std::string repaired = c.sentBack ? encoded(sent, c.raw) : encoded(expected.text, c.raw);
+        EXPECT_EQ(result.standardOutput, c.outcome == Repaired ? repaired : ordinary) << c.name;
+        if (c.outcome == NotText) {
+            EXPECT_TRUE(result.standardError.starts_with("velmora-crypt: Ingen l\xC3\xA4sning"))
+                << result.standardError;
+        } else {
+            EXPECT_EQ(result.standardError, lines) << c.name;
+        }
+    }
+
+    const std::size_t most = velmora::repair::kMaxLength;
+    std::string euros = "\xEF\xBB\xBF";  // the longest text in the most bytes, then one character more
+    while (euros.size() < 3 * (most + 1)) euros += "\xE2\x82\xAC";
+    EXPECT_NE(crypt(euros, {"--repair"}).exitStatus, 2) << "taken, whatever the repair makes of it";
+    euros += "\xE2\x82\xAC";
+    for (const std::string& tooLong : {std::string(most + 1, 'a'), euros}) {
+        write("out", "tidigare");
+        const ProcessResult refused = crypt(tooLong, {"--repair", "-o", "@out"});
+        EXPECT_EQ(refused.exitStatus, 2);
+        EXPECT_NE(refused.standardError.find(std::to_string(most) + " tecken"), std::string::npos);
+        EXPECT_EQ(read("out") + refused.standardOutput, "tidigare");
+        EXPECT_EQ(files(), (std::set<std::string>{"out", "pw"}));
     }
 }
 

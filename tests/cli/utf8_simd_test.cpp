@@ -1,14 +1,11 @@
 #include "cipher/cp1252.h"
 #include "cipher/cpu_dispatch.h"
-#include "cipher/text_cipher.h"
-#include "cli/crypt_stream.h"
 #include "cli/line_position.h"
 #include "cli/utf8.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -153,35 +150,6 @@ TEST(LinePosition, CountsLinesAndColumnsInAnyPieces) {
         EXPECT_EQ(position.column(), column);
     }
     useLevel(availableLevels().back());
-}
-
-// Several reads gathered into one batch: a refusal still names the place
-// counted from the start of the text, as the cipher itself does.
-TEST(CryptStream, RefusalsInsideAGatheredBatchKeepTheirPlace) {
-    struct Source : velmora::cli::ByteSource {
-        std::string text;
-        std::size_t at = 0;
-        Result read(std::span<std::uint8_t> buffer) override {
-            const std::size_t n = std::min({buffer.size(), std::size_t{5}, text.size() - at});
-            std::memcpy(buffer.data(), text.data() + at, n);
-            return {n, (at += n, 0)};
-        }
-    };
-    struct Sink : velmora::cli::ByteSink {
-        int write(std::span<const std::uint8_t>) override { return 0; }
-    };
-    const std::u16string text = std::u16string(u"rad ett\r\nrad två\rtre\n och") + u'\0' + u" mer";
-    const auto expected = std::get<velmora::CipherError>(velmora::cryptText(text, u"Hemligt7")).message();
-    for (const bool raw : {false, true}) {
-        Source source;
-        for (const char16_t c : text) raw ? void(source.text += char(c)) : append(std::u32string(1, c), source.text);
-        Sink sink;
-        const auto outcome =
-            velmora::cli::cryptStream(source, sink, std::vector<std::uint8_t>{'H', 'e', 'm', 'l', 'i', 'g', 't', '7'},
-                                      {.raw = raw, .chunkBytes = 3, .holdBytes = 1 << 20});
-        ASSERT_TRUE(outcome.failure);
-        EXPECT_EQ(outcome.failure->message, expected) << "raw " << raw;
-    }
 }
 
 }  // namespace

@@ -54,14 +54,14 @@ case $check in
             eval "set -- $words"
             [[ $(offered "$@") == "$want" ]] || fail "expected bash to offer \"$want\" for $words, it offered \"$(offered "$@")\""
         done <<'EOF'
---help --output --password-fd --password-file --raw --version -h -o|velmora-crypt -
+--help --output --password-fd --password-file --raw --repair --version -h -o|velmora-crypt -
 pw.txt|velmora-crypt --password-file p
 brev.txt pw.txt|velmora-crypt --password-file =
 |velmora-crypt --password-fd = p
 |velmora-crypt --password-file --r
 brev.txt pw.txt|velmora-crypt -o ''
 brev.txt|velmora-crypt --raw b
---raw|velmora-crypt -o ut.txt --r
+--raw --repair|velmora-crypt -o ut.txt --r
 |velmora-crypt -- --r
 EOF
         zsh -n "$root"/usr/share/zsh/vendor-completions/_velmora-crypt || fail "expected zsh to read _velmora-crypt"
