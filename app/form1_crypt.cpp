@@ -1,6 +1,7 @@
 // The encrypt/decrypt command: checks the selection and the password, warns,
 // restarts the generator and runs the cipher on the selection; the result
-// replaces the whole text of txtClip.
+// replaces the whole text of txtClip. Where a mail path changed a received
+// text, the repaired reading is offered in place of the exact result.
 #include "app/form1.h"
 
 #include "app/lossless_text_box.h"
@@ -11,10 +12,14 @@
 #include "cipher/input_refusal.h"
 #include "cipher/rtc_random.h"
 #include "cipher/text_cipher.h"
+#include "cipher/text_position.h"
+#include "repair/repair.h"
 #include "resources/messages.h"
 #include "secrets/wipe.h"
 
 #include <QLabel>
+
+#include <optional>
 
 namespace {
 
@@ -22,6 +27,7 @@ const QString kNoSelection = QString::fromUtf16(velmora::messages::noSelection);
 const QString kNoPassword = QString::fromUtf16(velmora::messages::noPassword);
 const QString kWarning = QString::fromUtf16(velmora::messages::warning);
 const QString kDone = QString::fromUtf16(velmora::messages::done);
+const QString kRepairQuestion = QString::fromUtf16(velmora::messages::repairQuestion);
 
 // Keeps the hourglass up for exactly as long as it lives.
 class BusyCursor {
@@ -36,6 +42,15 @@ public:
 private:
     RuntimeServices& runtime_;
 };
+
+// The question for a repaired reading: how many places, and where the first
+// stands in the whole text the selection was taken from.
+QString repairQuestion(const velmora::repair::Repair& repair, const QString& wholeText, int selectionStart) {
+    const velmora::TextPosition first = velmora::locate(
+        utf16View(wholeText), static_cast<std::size_t>(selectionStart) + repair.changes.front().position);
+    return kRepairQuestion.arg(QString::number(repair.changes.size()), QString::number(first.line),
+                               QString::number(first.column));
+}
 
 }  // namespace
 
@@ -79,8 +94,9 @@ void Form1::cmdKryDekry_Click() {
     velmora::wipeBytes(trimmed.data(), static_cast<std::size_t>(trimmed.size()) * sizeof(QChar));
 }
 
+// text is txtClip's selection.
 void Form1::CryptText(const QString& text, const QString& password) {
-    BusyCursor busy(runtime_);
+    std::optional<BusyCursor> busy(std::in_place, runtime_);
     auto result = velmora::cryptText(runtime_.randomGenerator(), utf16View(text), utf16View(password));
     if (const auto* error = std::get_if<velmora::CipherError>(&result)) {
         // Checked before the warning; kept as a guard so nothing is ever
@@ -88,6 +104,20 @@ void Form1::CryptText(const QString& text, const QString& password) {
         runtime_.msgBox(this, QString::fromStdString(error->message()), RuntimeServices::Critical);
         return;
     }
-    txtClip->setText(QString::fromStdU16String(std::get<std::u16string>(result)));
+    QString shown = QString::fromStdU16String(std::get<std::u16string>(result));
+
+    // Every other outcome keeps the exact result without a word: a wrong
+    // password or a long plain text is no news worth a message box.
+    velmora::repair::Repair repair = velmora::repair::repairText(utf16View(text), utf16View(password));
+    if (repair.outcome == velmora::repair::Outcome::Repaired) {
+        const QString question = repairQuestion(repair, txtClip->text(), txtClip->selStart());
+        busy.reset();  // the user's turn
+        if (runtime_.msgBox(this, question, RuntimeServices::Question | RuntimeServices::YesNo) ==
+            RuntimeServices::Yes) {
+            shown = QString::fromStdU16String(repair.text);
+        }
+        busy.emplace(runtime_);
+    }
+    txtClip->setText(shown);
     Label4->setText(kDone);
 }

@@ -11,24 +11,42 @@
 #include <QProcess>
 #include <QPushButton>
 
+namespace {
+
+QMessageBox::Icon iconOf(int style) {
+    switch (style & 0x70) {
+    case RuntimeServices::Critical: return QMessageBox::Critical;
+    case RuntimeServices::Question: return QMessageBox::Question;
+    default: return QMessageBox::Information;
+    }
+}
+
+}  // namespace
+
 int QtRuntimeServices::msgBox(QWidget* parent, const QString& prompt, int style) {
     QMessageBox box(parent);
     box.setWindowTitle(applicationTitle());
     box.setText(prompt);
     box.setTextFormat(Qt::PlainText);
-    box.setIcon((style & Critical) == Critical ? QMessageBox::Critical : QMessageBox::Information);
+    box.setIcon(iconOf(style));
 
-    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    QPushButton* cancel = nullptr;
-    if ((style & 7) == OkCancel) {
-        cancel = box.addButton(QStringLiteral("Avbryt"), QMessageBox::RejectRole);
-        box.setEscapeButton(cancel);
-    } else {
-        box.setEscapeButton(ok);
+    // The buttons carry their Swedish texts themselves: Qt's own come from
+    // the platform theme, in English.
+    const bool yesNo = (style & 7) == YesNo;
+    QPushButton* first = box.addButton(yesNo ? QStringLiteral("&Ja") : QStringLiteral("OK"),
+                                       yesNo ? QMessageBox::YesRole : QMessageBox::AcceptRole);
+    QPushButton* second = nullptr;
+    if (yesNo) {
+        second = box.addButton(QStringLiteral("&Nej"), QMessageBox::NoRole);
+    } else if ((style & 7) == OkCancel) {
+        second = box.addButton(QStringLiteral("Avbryt"), QMessageBox::RejectRole);
     }
-    box.setDefaultButton(ok);
+    box.setEscapeButton(second != nullptr ? second : first);
+    box.setDefaultButton(first);
     box.exec();
-    return cancel != nullptr && box.clickedButton() != ok ? Cancel : Ok;
+    const bool firstChosen = second == nullptr || box.clickedButton() == first;
+    if (yesNo) return firstChosen ? Yes : No;
+    return firstChosen ? Ok : Cancel;
 }
 
 void QtRuntimeServices::clearClipboard() { QGuiApplication::clipboard()->clear(QClipboard::Clipboard); }

@@ -8,8 +8,9 @@
 #include <functional>
 
 // Runtime services for tests and benchmarks: message boxes answered from a
-// queue of preset answers (OK when none is left), an in-memory clipboard, a
-// recorded cursor and recorded program starts. The program never uses them.
+// queue of preset answers (the first button when none is left), an
+// in-memory clipboard, a recorded cursor and recorded program starts. The
+// program never uses them.
 class RecordingRuntimeServices final : public RuntimeServices {
 public:
     struct MessageBox {
@@ -32,7 +33,7 @@ public:
     int msgBox(QWidget*, const QString& prompt, int style) override {
         messageBoxes.append({prompt, style});
         if (whileMessageBoxOpen) whileMessageBoxOpen();
-        const int answer = answers.empty() ? Ok : answers.front();
+        const int answer = !answers.empty() ? answers.front() : (style & 7) == YesNo ? Yes : Ok;
         if (!answers.empty()) answers.pop_front();
         return answer;
     }

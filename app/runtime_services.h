@@ -19,11 +19,12 @@ public:
     virtual ~RuntimeServices() = default;
 
     // Message-box styles and answers, as the commands use them.
-    enum Style { Critical = 16, Information = 64, OkCancel = 1 };
-    enum Answer { Ok = 1, Cancel = 2 };
+    enum Style { OkCancel = 1, YesNo = 4, Critical = 16, Question = 32, Information = 64 };
+    enum Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 
     // A modal message box titled with the program's name; style is an icon
-    // plus optionally OkCancel. Returns Ok or Cancel (Escape is Cancel).
+    // plus optionally OkCancel or YesNo. Returns Ok, Cancel, Yes or No;
+    // Escape is Cancel or No, Enter the first button.
     virtual int msgBox(QWidget* parent, const QString& prompt, int style) = 0;
 
     // The system clipboard, plain text only. clipboardText() is nullopt when

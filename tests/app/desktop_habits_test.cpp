@@ -1,40 +1,8 @@
-// The window's desktop habits: the other clipboard keys, the password box's
-// colour while the keyboard is away for a moment.
+// The window's desktop habits: the password box's colour while the keyboard
+// is away for a moment.
 #include "tests/app/form1_fixture.h"
 
 #include <QMessageBox>
-
-TEST_F(Form1Test, AlternateClipboardKeysRunTheWindowsCommands) {
-    const struct {
-        Qt::Key key;
-        Qt::KeyboardModifier modifier;
-        const char* handler;
-        QString clipboard, text;
-    } rows[] = {{Qt::Key_Insert, Qt::ControlModifier, "mnuCopy_Click", "\r\ntvå\r", "ett\r\ntvå\rtre"},
-                {Qt::Key_Delete, Qt::ShiftModifier, "mnuCut_Click", "\r\ntvå\r", "etttre"},
-                {Qt::Key_Insert, Qt::ShiftModifier, "mnuPaste_Click", "a\nb\r\nc", "a\nb\r\nc"}};
-    form->Text1->setText(QStringLiteral("hemlis"));
-    for (QWidget* box : {static_cast<QWidget*>(form->Text1), static_cast<QWidget*>(form->txtClip)}) {
-        for (const auto& row : rows) {
-            form->txtClip->setText(QStringLiteral("ett\r\ntvå\rtre"));
-            select(3, 6);
-            runtime.setClipboardText(QStringLiteral("a\nb\r\nc"));
-            form->Label4->setText(QStringLiteral("Klar"));
-            focus(box);
-            takeHandlers();
-            QTest::keyClick(box, row.key, row.modifier);
-            const auto where = box->objectName().toStdString() + " " + row.handler;
-            EXPECT_EQ(runtime.clipboard, row.clipboard) << where;
-            EXPECT_EQ(form->txtClip->text(), row.text) << where;
-            EXPECT_EQ(form->Label4->text(), QString()) << where;
-            EXPECT_EQ(form->Text1->text(), QStringLiteral("hemlis")) << where;
-            EXPECT_TRUE(takeHandlers().contains(QString::fromLatin1(row.handler))) << where;
-        }
-    }
-    EXPECT_EQ(
-        QKeySequence::listToString({form->mnuCopy->shortcut(), form->mnuCut->shortcut(), form->mnuPaste->shortcut()}),
-        QStringLiteral("Ctrl+C; Ctrl+X; Ctrl+V"));  // what the menu shows
-}
 
 TEST_F(Form1Test, PasswordBoxKeepsItsFocusColourWhileTheKeyboardIsAway) {
     const QColor focusColour(0xA6, 0xCA, 0xF0);

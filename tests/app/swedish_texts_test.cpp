@@ -16,23 +16,34 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(SwedishTexts, MessageBoxButtonsTitleAndAnswers) {
     SwedishTranslator swedish;
     QApplication::installTranslator(&swedish);
     QtRuntimeServices runtime;
-    for (const bool accept : {false, true}) {
-        QStringList seen;
-        QTimer::singleShot(0, [&seen, accept] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr) return;
-            seen << box->windowTitle() << "default " + box->defaultButton()->text();
-            for (QAbstractButton* b : box->buttons()) seen << b->text();
-            accept ? box->defaultButton()->click() : box->reject();  // Enter or Escape
-        });
-        EXPECT_EQ(runtime.msgBox(nullptr, QStringLiteral("Prov"), 17),
-                  accept ? RuntimeServices::Ok : RuntimeServices::Cancel);
-        seen.sort();
-        EXPECT_EQ(seen, (QStringList{"Avbryt", "OK", "Velmora", "default OK"}));
+    using R = RuntimeServices;
+    const std::tuple<int, QMessageBox::Icon, int, int, QStringList> styles[] = {
+        {17, QMessageBox::Critical, R::Ok, R::Cancel, {"Avbryt", "OK", "Velmora", "default OK"}},
+        {36, QMessageBox::Question, R::Yes, R::No, {"&Ja", "&Nej", "Velmora", "default &Ja"}},
+    };
+    for (const auto& [style, icon, onEnter, onEscape, buttons] : styles) {
+        for (const bool accept : {false, true}) {
+            QStringList seen;
+            QMessageBox::Icon shown = QMessageBox::NoIcon;
+            QTimer::singleShot(0, [&seen, &shown, accept] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (box == nullptr) return;
+                shown = box->icon();
+                seen << box->windowTitle() << "default " + box->defaultButton()->text();
+                for (QAbstractButton* b : box->buttons()) seen << b->text();
+                QTest::keyClick(box, accept ? Qt::Key_Return : Qt::Key_Escape);
+            });
+            EXPECT_EQ(runtime.msgBox(nullptr, QStringLiteral("Prov"), style), accept ? onEnter : onEscape);
+            seen.sort();
+            EXPECT_EQ(seen, buttons);
+            EXPECT_EQ(shown, icon);
+        }
     }
     QLineEdit field;  // as the password box
     const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());

@@ -1,6 +1,6 @@
 // The window driven by real key and mouse events: what it shows, which
 // handler each event reaches, and what the commands do with text, password,
-// clipboard and the Info file.
+// clipboard, a text a mail path changed and the Info file.
 #include "tests/app/form1_fixture.h"
 
 #include "app/info_command_line.h"
@@ -8,7 +8,12 @@
 #include "cipher/blanks.h"
 #include "cipher/cp1252.h"
 #include "cipher/text_cipher.h"
+#include "cipher/text_position.h"
+#include "repair/repair.h"
+#include "resources/messages.h"
 #include "resources/velmora_resources.h"
+#include "tests/repair/mail_corpus.h"
+#include "tests/repair/mail_damage.h"
 
 #include <QClipboard>
 #include <QDialogButtonBox>
@@ -221,26 +226,33 @@ TEST_F(WindowTest, RefusalsChangeNothing) {
     }
 }
 
-TEST_F(WindowTest, RoundTripOfRandomSelectionsWithBlanksAroundThePassword) {
+// Random selections of random codes, then whole mails, both ways: where
+// nothing changed on the way no repair is offered.
+TEST_F(WindowTest, RoundTripOfRandomSelectionsAndOfMails) {
     int pointerDuringWarning = -1;
     runtime.whileMessageBoxOpen = [&] { pointerDuringWarning = runtime.pointer; };
     std::mt19937 rng(5);
     std::uniform_int_distribution<int> code(1, 255), kind(0, 7), length(1, 400);
     const QString passwords[] = {"Hemligt7", "  blank runt  ", "åäö€ x", "q"};
-    for (int round = 0; round < 24; ++round) {
-        QString text;
-        for (int n = length(rng); text.size() < n;)
+    const auto mails = velmora::mailtest::mailCorpus(200, 5);
+    for (int round = 0; round < 24 + static_cast<int>(mails.size()); ++round) {
+        const bool mail = round >= 24;
+        const auto k = static_cast<std::size_t>(round - 24);
+        QString text = mail ? QString::fromStdU16String(mails[k]) : QString();
+        const QString password =
+            mail ? QString::fromStdU16String(velmora::mailtest::passwordFor(k)) : passwords[round % 4];
+        for (int n = length(rng); !mail && text.size() < n;)
             text += QStringList{"\r\n", "\n", "\r", fromCodes({code(rng)})}[std::min(kind(rng), 3)];
         form->txtClip->setText(text);
-        const int from = std::uniform_int_distribution<int>(0, static_cast<int>(text.size()) - 1)(rng);
-        select(from, std::uniform_int_distribution<int>(1, static_cast<int>(text.size()) - from)(rng));
+        const int from = mail ? 0 : std::uniform_int_distribution<int>(0, static_cast<int>(text.size()) - 1)(rng);
+        select(from, mail ? static_cast<int>(text.size())
+                          : std::uniform_int_distribution<int>(1, static_cast<int>(text.size()) - from)(rng));
         const QString selection = form->txtClip->selText();
-        typePassword(passwords[round % 4]);
+        typePassword(password);
         runtime.messageBoxes.clear();
         runtime.pointerChanges.clear();
         click(form->cmdKryDekry);
-        ASSERT_EQ(form->txtClip->text(), cipher(selection, passwords[round % 4])) << "round " << round;
-        EXPECT_EQ(prompts(), QStringList{kWarning + "/17"});
+        ASSERT_EQ(form->txtClip->text(), cipher(selection, password)) << "round " << round;
         EXPECT_EQ(form->Label4->text(), kDone);
         EXPECT_EQ(pointerDuringWarning, 0);  // the busy cursor only during the run
         EXPECT_EQ(runtime.pointerChanges, (QList<int>{11, 0}));
@@ -248,15 +260,56 @@ TEST_F(WindowTest, RoundTripOfRandomSelectionsWithBlanksAroundThePassword) {
         QTest::keyClick(form->Text1, round % 2 ? Qt::Key_Return : Qt::Key_Enter,
                         round % 2 ? Qt::NoModifier : Qt::KeypadModifier);
         ASSERT_EQ(form->txtClip->text(), selection) << "round " << round;
+        EXPECT_EQ(prompts(), (QStringList{kWarning + "/17", kWarning + "/17"})) << "round " << round;
     }
 }
 
-TEST_F(WindowTest, CopyAndCutFromButtonsAndMenuAlike) {
-    const std::pair<std::function<void()>, bool> ways[] = {{[&] { click(form->SSCommand1); }, false},
-                                                           {[&] { form->mnuCopy->trigger(); }, false},
-                                                           {[&] { click(form->SSCommand2); }, true},
-                                                           {[&] { form->mnuCut->trigger(); }, true}};
+TEST_F(WindowTest, OffersTheRepairedReadingOfATextAMailPathChanged) {
+    using namespace velmora;
+    const QString sent = QString::fromStdU16String(mailtest::mailCorpus(1, 3).front());
+    const QString password = QString::fromStdU16String(mailtest::passwordFor(0));
+    const QString received =
+        QString::fromStdU16String(mailtest::hardWrap(mailtest::lineEndsCrLf(cipher(sent, password).toStdU16String())));
+    const auto offered = repair::repairText(received.toStdU16String(), password.toStdU16String());
+    ASSERT_EQ(offered.outcome, repair::Outcome::Repaired);
+    const QString before = QStringLiteral("Vidarebefordrat:\r\n> ");  // counted where the first change stands
+    const auto first = locate((before + received).toStdU16String(),
+                              static_cast<std::size_t>(before.size()) + offered.changes.front().position);
+    const QString question =
+        QString::fromUtf16(messages::repairQuestion).arg(offered.changes.size()).arg(first.line).arg(first.column);
+    for (const int answer : {RuntimeServices::Yes, RuntimeServices::No}) {
+        form->txtClip->setText(before + received);
+        select(static_cast<int>(before.size()), static_cast<int>(received.size()));
+        typePassword(password);
+        runtime.messageBoxes.clear();
+        runtime.pointerChanges.clear();
+        runtime.answers = {RuntimeServices::Ok, answer};
+        runtime.whileMessageBoxOpen = [&] { runtime.pointerChanges.append(-1); };  // a box open
+        click(form->cmdKryDekry);
+        EXPECT_EQ(prompts(), (QStringList{kWarning + "/17", question + "/36"}));
+        EXPECT_EQ(form->txtClip->text(), answer == RuntimeServices::Yes ? sent : cipher(received, password));
+        EXPECT_EQ(form->Label4->text(), kDone);
+        EXPECT_EQ(runtime.pointerChanges, (QList<int>{-1, 11, 0, -1, 11, 0}));  // no hourglass while the user decides
+    }
+}
+
+// The buttons, the menu and the other keys, from either box, alike.
+TEST_F(WindowTest, CopyAndCutFromButtonsMenuAndKeysAlike) {
+    const auto key = [this](QWidget* box, Qt::Key k, Qt::KeyboardModifier m) -> std::function<void()> {
+        return [this, box, k, m] { focus(box), QTest::keyClick(box, k, m); };
+    };
+    const std::pair<std::function<void()>, bool> ways[] = {
+        {[&] { click(form->SSCommand1); }, false},
+        {[&] { form->mnuCopy->trigger(); }, false},
+        {[&] { click(form->SSCommand2); }, true},
+        {[&] { form->mnuCut->trigger(); }, true},
+        {key(form->Text1, Qt::Key_Insert, Qt::ControlModifier), false},
+        {key(form->txtClip, Qt::Key_Insert, Qt::ControlModifier), false},
+        {key(form->Text1, Qt::Key_Delete, Qt::ShiftModifier), true},
+        {key(form->txtClip, Qt::Key_Delete, Qt::ShiftModifier), true},
+    };
     const QString text = QStringLiteral("ett\r\ntvå\ntre");
+    form->Text1->setText(QStringLiteral("hemlis"));
     for (const auto& [way, cut] : ways) {
         form->txtClip->setText(text);
         select(3, 6);
@@ -268,6 +321,7 @@ TEST_F(WindowTest, CopyAndCutFromButtonsAndMenuAlike) {
         EXPECT_GT(runtime.clipboardClears, clears);
         EXPECT_EQ(form->txtClip->text(), cut ? QStringLiteral("etttre") : text);
         EXPECT_EQ(form->Label4->text(), QString());
+        EXPECT_EQ(form->Text1->text(), QStringLiteral("hemlis"));
         // With nothing selected, the clipboard is emptied and the text stays.
         form->txtClip->setSelStart(2);
         runtime.setClipboardText(QStringLiteral("gammalt"));
@@ -278,17 +332,26 @@ TEST_F(WindowTest, CopyAndCutFromButtonsAndMenuAlike) {
     }
 }
 
-TEST_F(WindowTest, PasteAndKlippBordFocusTheText) {
+TEST_F(WindowTest, PasteFromEitherBoxAndKlippBordFocusTheText) {
     typePassword(QStringLiteral("lösen"));
-    runtime.setClipboardText(QStringLiteral("rad\r\nrad\n"));
-    select(2, 3);
-    form->Label4->setText(kDone);
-    QTest::keyClick(form->Text1, Qt::Key_V, Qt::ControlModifier);  // replaces everything
-    EXPECT_EQ(form->txtClip->text(), QStringLiteral("rad\r\nrad\n"));
-    EXPECT_EQ(QApplication::focusWidget(), form->txtClip);
-    EXPECT_EQ(form->Text1->text(), QStringLiteral("lösen"));
-    EXPECT_EQ(form->Text1->backColor(), kRestColour);
-    EXPECT_EQ(form->Label4->text(), QString());
+    for (QWidget* box : {static_cast<QWidget*>(form->Text1), static_cast<QWidget*>(form->txtClip)}) {
+        for (const auto& [k, m] : {std::pair{Qt::Key_V, Qt::ControlModifier}, {Qt::Key_Insert, Qt::ShiftModifier}}) {
+            form->txtClip->setText(QStringLiteral("ett\r\ntvå"));
+            runtime.setClipboardText(QStringLiteral("rad\r\nrad\n"));
+            select(2, 3);
+            form->Label4->setText(kDone);
+            focus(box);
+            QTest::keyClick(box, k, m);  // replaces everything
+            EXPECT_EQ(form->txtClip->text(), QStringLiteral("rad\r\nrad\n"));
+            EXPECT_EQ(QApplication::focusWidget(), form->txtClip);
+            EXPECT_EQ(form->Text1->text(), QStringLiteral("lösen"));
+            EXPECT_EQ(form->Text1->backColor(), kRestColour);
+            EXPECT_EQ(form->Label4->text(), QString());
+        }
+    }
+    EXPECT_EQ(
+        QKeySequence::listToString({form->mnuCopy->shortcut(), form->mnuCut->shortcut(), form->mnuPaste->shortcut()}),
+        QStringLiteral("Ctrl+C; Ctrl+X; Ctrl+V"));  // what the menu shows
 
     focus(form->Text1);
     form->Label4->setText(kDone);

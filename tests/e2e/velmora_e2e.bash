@@ -13,8 +13,9 @@ velmora=$1 crypt=$2
 source "$(dirname "${BASH_SOURCE[0]}")/x_session.bash"
 events=$3/events
 
-# The password box (client-area pixels) and its colours.
+# The password box and the buttons' centres (client-area pixels), the box's colours.
 password_box=(60 386)
+mark_all=(70 298) copy_button=(160 336) paste_button=(376 336) crypt_button=(266 383)
 focus_colour=(166 202 240) rest_colour=(255 255 224)
 
 # pixel X Y: "r,g,b" of a client-area pixel in a fresh screenshot.
@@ -50,19 +51,35 @@ paste_into_window() {
     expect_password_box rest_colour "after Ctrl+V in the password box (the focus moves to the text area)"
 }
 
-# copy_from_window OUT: Alt+M, Ctrl+C, the clipboard read into OUT once the
-# placeholder's server has lost the clipboard.
+# click_button X Y [X Y...]: clicks at client-area points, one after another.
+click_button() { while (($# > 1)); do xs_click_window "$1" "$(($2 + xs_menu_height))"; shift 2; done; }
+
+# copy_from_window OUT [--buttons]: Alt+M, Ctrl+C (or clicks on "Markera
+# Allt" and "Kopiera"), the clipboard read into OUT once the placeholder's
+# server has lost the clipboard.
 copy_from_window() {
     printf 'platshållare' >"$xs_tmp/placeholder"
     xs_clip_serve "$xs_tmp/placeholder"
     local server=$xs_clip_pid
-    xs_key alt+m ctrl+c
-    xs_wait_until xs_not_running "$server" || xs_fail "expected Alt+M, Ctrl+C to take the clipboard over from xclip"
+    if [[ ${2:-} == --buttons ]]; then click_button "${mark_all[@]}" "${copy_button[@]}"; else xs_key alt+m ctrl+c; fi
+    xs_wait_until xs_not_running "$server" || xs_fail "expected Markera Allt, Kopiera to take the clipboard over from xclip"
     xs_wait_until xs_clip_read "$1" || xs_fail "expected the clipboard to be readable after Ctrl+C"
 }
 
 message_box_shown() { xs_find_window Velmora; }
-message_box_gone() { ! xdotool search --onlyvisible --name '^Velmora$' >/dev/null 2>&1; }
+message_box_gone() { ! xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | grep -x "$1" >/dev/null; }
+
+# answer_message_box KEY: the one message box (caption "Velmora") given the
+# keyboard and answered with KEY; returns once that box has closed (the next
+# may open at once).
+answer_message_box() {
+    xs_wait_until message_box_shown || xs_fail "expected a message box (caption \"Velmora\")"
+    local box
+    box=$(xdotool search --onlyvisible --name '^Velmora$')
+    xs_focus_window "$box"
+    xs_key "$1"
+    xs_wait_until message_box_gone "$box" || xs_fail "expected $1 to close the message box"
+}
 
 # crypt_in_window PASSWORD|--pasted FILE ANSWER_KEY: Alt+M, the password
 # typed into the box or pasted from FILE through the box's own menu, Enter,
@@ -80,10 +97,7 @@ crypt_in_window() {
         xs_type "$1"
     fi
     xs_key Return
-    xs_wait_until message_box_shown || xs_fail "expected the warning message box (caption \"Velmora\")"
-    xs_focus_window "$(xdotool search --onlyvisible --name '^Velmora$')"
-    xs_key "$2"
-    xs_wait_until message_box_gone || xs_fail "expected $2 to close the message box"
+    answer_message_box "$2"    # the warning
     xs_focus_window "$xs_wid"  # without a window manager nobody hands the focus back
 }
 
@@ -116,7 +130,7 @@ pictures_under_theme() {
     xs_expect_exit_by_alt_e
 }
 
-xs_require_tools dbus-run-session /usr/libexec/at-spi-bus-launcher /usr/bin/python3
+xs_require_tools dbus-run-session /usr/libexec/at-spi-bus-launcher /usr/bin/python3 perl
 xs_begin "$3"
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$xs_tmp/atspi.log" 2>&1 &
 xs_pids+=($!)
@@ -190,6 +204,28 @@ done
 paste_into_window "$xs_tmp/large"
 copy_from_window "$seen"
 xs_expect_same "the text pasted from a large clipboard ending in NUL" "$xs_tmp/large" "$seen"
+
+# A text a mail path changed (every line end made CR LF, one more at its
+# end), in and out through the buttons: the window offers the repaired
+# reading; Ja (Enter) shows the mail sent, Nej (N) keeps the exact result.
+printf '%s\r\n' 'Hej Karin!' '' 'Tack för senast, det var roligt att ses i lördags. Vi har bokat stugan' \
+    'vid sjön från den 12 juli, och båten är lagad. Kan ni ta med fiskespön?' '' 'Hälsningar' 'Olle' >"$xs_tmp/mail"
+"$crypt" --password-file <(echo Sommar2024) "$xs_tmp/mail" | perl -0777 -pe 's/\r\n|\r|\n/\r\n/g; $_ .= "\r\n"' >"$xs_tmp/damaged"
+"$crypt" --password-file <(echo Sommar2024) -o "$xs_tmp/exact" "$xs_tmp/damaged"
+! cmp -s "$xs_tmp/exact" "$xs_tmp/mail" || xs_fail "expected the exact decryption of the damaged text to differ from the mail"
+for answer in Return:mail n:exact; do
+    xs_clip_serve "$xs_tmp/damaged"
+    click_button "${paste_button[@]}" "${mark_all[@]}"
+    click_password_box
+    xs_key ctrl+a  # the password before is typed over
+    xs_type Sommar2024
+    click_button "${crypt_button[@]}"
+    answer_message_box Return  # the warning
+    answer_message_box "${answer%:*}"
+    xs_focus_window "$xs_wid"
+    copy_from_window "$seen" --buttons
+    xs_expect_same "the damaged text decrypted, the repair answered with ${answer%:*}" "$xs_tmp/${answer#*:}" "$seen"
+done
 
 # With no editor to be had, Info shows the file in a window of its own.
 printf '#!/bin/sh\necho "x-terminal-emulator: not found" >&2\nexit 3\n' >"$xs_tmp/bin/xdg-open"
