@@ -161,11 +161,35 @@ private:
     std::size_t used_ = 0;
 };
 
-void appendNumber(std::string& text, SplitMix& random) {
-    static const char* const shapes[] = {"12",         "3",   "2026", "08.30", "14:15", "070-123 45 67",
-                                         "3,5",        "100", "1998", "24",    "5",     "10-12",
-                                         "2026-12-08", "17",  "42",   "199"};
-    text += shapes[random.below(std::size(shapes))];
+// A figure as mails hold them: times, dates and years, phone numbers,
+// prices and sums, postcodes, counts. Their digits follow the rules of each
+// (an hour below 24, minutes mostly by the quarter, prices ending in 0 or 5).
+std::string number(SplitMix& random) {
+    const auto digits = [&random](std::size_t n) {
+        std::string d;
+        for (std::size_t k = 0; k < n; ++k) d += static_cast<char>('0' + random.below(10));
+        return d;
+    };
+    const auto two = [](std::size_t n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+    const std::size_t minute = random.unit() < 0.7 ? 15 * random.below(4) : random.below(60);
+    const std::size_t hour = 7 + random.below(16);
+    switch (random.below(12)) {
+    case 0: return two(hour) + (random.unit() < 0.5 ? "." : ":") + two(minute);
+    case 1: return std::to_string(hour) + "." + two(minute);
+    case 2: return std::to_string(1 + random.below(28));
+    case 3: return std::to_string(random.unit() < 0.7 ? 2000 + random.below(30) : 1940 + random.below(60));
+    case 4:
+        return std::to_string(2020 + random.below(10)) + "-" + two(1 + random.below(12)) + "-" +
+               two(1 + random.below(28));
+    case 5: return "07" + digits(1) + "-" + digits(3) + " " + digits(2) + " " + digits(2);
+    case 6:
+        return "+" + std::string(random.unit() < 0.5 ? "46 7" : "44 7") + digits(1) + " " + digits(3) + " " + digits(4);
+    case 7: return std::to_string(1 + random.below(99)) + std::string(random.unit() < 0.5 ? "0" : "5");
+    case 8: return std::to_string(1 + random.below(20)) + " " + digits(1) + "00";
+    case 9: return digits(3) + " " + digits(2);
+    case 10: return std::to_string(random.below(10)) + "," + std::to_string(random.below(10));
+    default: return std::to_string(1 + random.below(random.unit() < 0.7 ? 12 : 200));
+    }
 }
 
 // A web or mail address made of words, as mails quote them.
@@ -195,7 +219,7 @@ void appendParagraph(std::string& text, Language& language, SplitMix& random) {
         for (std::size_t w = 0; w < words; ++w) {
             std::string token;
             if (random.unit() < 0.04) {
-                appendNumber(token, random);
+                token = number(random);
             } else if (random.unit() < 0.01) {
                 token = address(language, random);
             } else {
@@ -262,6 +286,27 @@ std::vector<std::uint8_t> wordFilter(std::initializer_list<const std::vector<Wor
     return bits;
 }
 
+// The lines around a mail's paragraphs: a greeting, a list, the header of
+// a quoted reply, a closing and a signature.
+void appendMailLines(std::string& text, Language& language, bool swedish, SplitMix& random) {
+    const auto name = [&] {
+        std::string w = language.word(random);
+        if (!w.empty() && w[0] >= 'a' && w[0] <= 'z') w[0] = static_cast<char>(w[0] - 32);
+        return w;
+    };
+    switch (random.below(5)) {
+    case 0: text += (swedish ? "Hej " : "Hi ") + name() + (random.unit() < 0.5 ? ",\r\n\r\n" : "!\r\n\r\n"); break;
+    case 1:
+        for (std::size_t k = 0, n = 2 + random.below(3); k < n; ++k)
+            text += (random.unit() < 0.7 ? "- " : "* ") + language.word(random) + " " + language.word(random) + "\r\n";
+        text += "\r\n";
+        break;
+    case 2: text += name() + (swedish ? " skrev:\r\n> " : " wrote:\r\n> "); break;
+    case 3: text += (swedish ? "Mvh\r\n" : "Best regards\r\n") + name() + "\r\n\r\n"; break;
+    default: text += "--\r\n" + name() + "\t" + number(random) + "\r\n\r\n"; break;
+    }
+}
+
 struct Counts {
     std::unordered_map<std::uint32_t, std::uint32_t> grams;  // (context << 6 | symbol) -> count
     std::unordered_map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> contexts;  // -> (total, distinct)
@@ -286,7 +331,10 @@ int main(int argc, char** argv) {
 
     std::string text = "\r\n";
     while (!swedish.exhausted() || !english.exhausted()) {
-        appendParagraph(text, random.unit() < 0.5 ? swedish : english, random);
+        const bool inSwedish = random.unit() < 0.5;
+        Language& language = inSwedish ? swedish : english;
+        if (random.unit() < 0.25) appendMailLines(text, language, inSwedish, random);
+        appendParagraph(text, language, random);
     }
 
     constexpr int kOrders = layout::kMaxContext + 1;

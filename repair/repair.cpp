@@ -8,6 +8,7 @@
 #include "repair/text_model.h"
 #include "secrets/wiping_allocator.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <variant>
 
@@ -67,9 +68,43 @@ std::uint64_t exactCost(const std::u16string& exact, std::span<const std::uint16
     return cost;
 }
 
-// How much more likely a repaired reading must be than the exact one
-// before it is offered in place of an exact result that reads as text.
-constexpr std::uint64_t kRepairMargin = 12 * kBit;
+// How much more likely a repaired reading must be than noise, and than an
+// exact result that reads as text (the search runs on such a text only where
+// it bears a mark of a mail path: a line end added at its end costs the
+// exact reading one character of noise, and must be undone).
+constexpr std::uint64_t kNoiseMargin = 12 * kBit;
+constexpr std::uint64_t kExactMargin = 8 * kBit;
+// And more for each change of a kind the text shows no clear sign of: a
+// name the model does not know must not be "repaired" into a word it does.
+constexpr std::uint64_t kFaintChangeMargin = 8 * kBit;
+
+// What the channel charged for a change.
+std::uint32_t channelCost(const Change& change, const MailChannel& ch, std::size_t length) {
+    switch (change.kind) {
+    case ChangeKind::LineEndForCr: return ch.lineEndForCr;
+    case ChangeKind::LineEndForLf: return ch.lineEndForLf;
+    case ChangeKind::LineEndForCrLf: return ch.lineEndForCrLf;
+    case ChangeKind::LineEndAdded: return change.position + 2 >= length ? ch.finalLineEnd : ch.lineEndAdded;
+    case ChangeKind::LineEndForBlank: return ch.lineEndForBlank;
+    case ChangeKind::BlankAdded: return ch.blankAddedAtLine;
+    case ChangeKind::CharacterAdded: return ch.greaterAdded;
+    case ChangeKind::BlankDropped: return ch.blankDropped;
+    case ChangeKind::ControlDropped: return std::min(ch.controlDropped, ch.c1Dropped);
+    case ChangeKind::CharacterMissing: return ch.selectionMissing;
+    case ChangeKind::BlankForNoBreak: return ch.blankForNoBreak;
+    case ChangeKind::BlankForTab: return ch.blankForTab;
+    case ChangeKind::QuestionMark: return ch.questionMark;
+    case ChangeKind::Unreadable: return ch.unreadable;
+    }
+    return 0;
+}
+
+std::uint64_t exactMargin(const std::vector<Change>& changes, const MailChannel& channel, std::size_t length) {
+    std::uint64_t margin = kExactMargin;
+    for (const Change& change : changes)
+        if (channelCost(change, channel, length) > 2 * kBit) margin += kFaintChangeMargin;
+    return margin;
+}
 
 }  // namespace
 
@@ -103,8 +138,9 @@ Repair repairText(std::u16string_view received, std::u16string_view password) {
     // reads as text too, far better than that.
     const std::uint64_t noiseCost = std::uint64_t{8} * kBit * codes.size();
     const bool found = reading && !reading->changes.empty() && !reading->plain.empty() &&
-                       reading->cost + kRepairMargin < noiseCost && codesReadAsText(reading->plain) &&
-                       (!exactIsText || reading->cost + kRepairMargin < exactCost(*exact, codes, channel));
+                       reading->cost + kNoiseMargin < noiseCost && codesReadAsText(reading->plain) &&
+                       (!exactIsText || reading->cost + exactMargin(reading->changes, channel, codes.size()) <
+                                            exactCost(*exact, codes, channel));
     if (!found) return {exactIsText ? Outcome::Exact : Outcome::NotText, {}, {}};
 
     Repair repair{Outcome::Repaired, {}, std::move(reading->changes)};

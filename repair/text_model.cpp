@@ -98,17 +98,6 @@ std::uint32_t caseCost(std::uint64_t state, bool upper) {
     return upper ? 100 : 0;                // 0.013 : 0.987
 }
 
-// Which digit: the first of a number follows Benford's law loosely (and
-// times and phone numbers start with 0); later ones lean to 0. In 1/16 bit.
-constexpr std::uint8_t kFirstDigit[10] = {58, 32, 40, 53, 58, 58, 65, 65, 65, 69};
-constexpr std::uint8_t kLaterDigit[10] = {40, 53, 53, 56, 56, 53, 58, 58, 56, 56};
-
-std::uint32_t shareCost(std::uint64_t state, std::uint8_t code, const SymbolOf& s) {
-    if (s.symbol != symbol::kDigit) return s.share;
-    const bool afterDigit = (state & 63u) == symbol::kDigit;
-    return (afterDigit ? kLaterDigit : kFirstDigit)[code - '0'];
-}
-
 }  // namespace
 
 TextModel::State TextModel::start() {
@@ -127,8 +116,7 @@ TextModel::State TextModel::next(State state, std::uint8_t code) {
 
 std::uint32_t TextModel::cost(State state, std::uint8_t code) {
     const SymbolOf& s = kSymbols[code];
-    std::uint32_t c =
-        symbolCost(static_cast<std::uint32_t>(state) & kHistoryMask, s.symbol) + shareCost(state, code, s);
+    std::uint32_t c = symbolCost(static_cast<std::uint32_t>(state) & kHistoryMask, s.symbol) + s.share;
     if (isLetter(s.symbol)) {
         c += caseCost(state, s.upper);
     } else if (const auto word = static_cast<std::uint32_t>(state >> kWordShift); word && !knownWord(word)) {

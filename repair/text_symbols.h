@@ -23,8 +23,8 @@ enum : std::uint8_t {
     kOuml,
     kEAcute,       // é è ê ë
     kOtherLetter,  // the other accented letters
-    kDigit,
-    kPeriod,
+    kDigit0,       // 0-9 follow in order: which digit comes next is learnt too
+    kPeriod = kDigit0 + 10,
     kComma,
     kBang,
     kQuestion,
@@ -93,7 +93,7 @@ constexpr std::array<SymbolOf, 256> buildTable() {
     for (int c : {0x9A, 0x9C, 0x9E, 0x83}) set(c, symbol::kOtherLetter, 1, 40);
     set(' ', symbol::kBlank), set(0xA0, symbol::kBlank, 1, 64);
     set('\r', symbol::kCr), set('\n', symbol::kLf), set('\t', symbol::kTab);
-    for (int c = '0'; c <= '9'; ++c) set(c, symbol::kDigit, 1, 10);
+    for (int c = '0'; c <= '9'; ++c) set(c, static_cast<std::uint8_t>(symbol::kDigit0 + (c - '0')));
     set('.', symbol::kPeriod), set(0x85, symbol::kPeriod, 1, 40);
     set(',', symbol::kComma), set('!', symbol::kBang), set('?', symbol::kQuestion);
     set(':', symbol::kColon), set(';', symbol::kSemicolon);

@@ -148,6 +148,7 @@ const std::vector<Damage>& damageKinds() {
         {"blank lines selected", blankLinesSelected},
         {"first character missed", firstMissed},
         {"SMTP path (CR LF, final)", [](const std::u16string& s) { return finalLineEnd(lineEndsCrLf(s)); }},
+        {"Python email (LF, final)", [](const std::u16string& s) { return lineEndsLf(s) + u"\n"; }},
         {"flowed, read on Linux", [](const std::u16string& s) { return lineEndsLf(formatFlowed(s)); }},
         {"wrap, strip, Latin-1", [](const std::u16string& s) { return questionMarks(trailingBlanks(hardWrap(s))); }},
         {"webmail (HTML, controls)", [](const std::u16string& s) { return dropControls(htmlPaste(s)); }},
