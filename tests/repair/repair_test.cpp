@@ -26,7 +26,8 @@ TEST(Repair, NeverOffersARepairWhereNothingWasChanged) {
         const auto password = mailtest::passwordFor(k + 1000);
         std::u16string noise(1 + random() % 1500, u' ');
         for (char16_t& c : noise) c = cp1252::toUnicode(static_cast<std::uint8_t>(1 + random() % 255));
-        for (const auto& text : {enciphered(mails[k], password), mails[k], noise})
+        const auto lfMail = mailtest::lineEndsLf(mails[k]);
+        for (const auto& text : {enciphered(mails[k], password), mails[k], enciphered(lfMail, password), noise})
             EXPECT_NE(repair::repairText(text, password).outcome, repair::Outcome::Repaired) << k;
     }
 }
