@@ -204,11 +204,11 @@ async function openWebKit(url, size) {
 }
 
 // open(engine, url, { asPhone }): the page loaded, not yet necessarily
-// ready; until(fn) waits for fn to hold in the page, ready() for the core.
+// ready; until(fn, ...args) waits for fn to hold in the page, ready() for the core.
 const open = async (engine, url, { asPhone = false } = {}) => {
   const size = asPhone ? phone : desktop;
   const session = await (engine === "webkit" ? openWebKit(url, size) : openPuppeteer(engine, url, size));
-  session.until = async (fn) => { while (!await session.run(fn)) await new Promise((resolve) => setTimeout(resolve, 10)); };
+  session.until = async (fn, ...args) => { while (!await session.run(fn, ...args)) await new Promise((resolve) => setTimeout(resolve, 10)); };
   session.ready = () => session.until(() => document.documentElement.dataset.state === "ready");
   return session;
 };

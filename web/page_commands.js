@@ -1,12 +1,15 @@
-// The page's commands: "Kryptera / Dekryptera", the clipboard's (Kopiera,
-// Klistra In, and the editor's copy, cut and paste), and drops. What goes to
-// the clipboard comes from the exact text; what comes in goes into it.
+// The page's commands: "Kryptera / Dekryptera" (offering the repaired reading
+// of a text a mail path changed), the clipboard's (Kopiera, Klistra In, and
+// the editor's copy, cut and paste), and drops. What goes to the clipboard
+// comes from the exact text; what comes in goes into it.
 const password = $("Text1"), button = $("cmdKryDekry"), status = $("Label4");
 
+// While the command runs, with its messages, the page's state says so.
 let busy = false;
 const cryptCommand = async () => {
     if (!core || busy) return;
     busy = true;
+    document.documentElement.dataset.state = "busy";
     try {
         // The selection, or on a phone, where selecting is fiddly, all of it.
         let { from, to } = selection();
@@ -24,11 +27,27 @@ const cryptCommand = async () => {
         await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)));
         const run = crypt(model.exact.slice(from, to), password.value);
         if (run.answer !== OK) return void await tell(run.answer === REFUSED ? coreMessage() : texts.noPassword, "critical");
-        setExact(run.result);
+        // Where a mail path changed the text, the repaired reading is offered;
+        // every other outcome keeps the exact result without a word, as in the window.
+        let repair;
+        try {
+            repair = repairOf(model.exact, from, to, password.value);
+        } catch {
+            repair = { failed: true };
+            restartCore();
+        }
+        let shown = run.result;
+        if (repair.outcome === REPAIRED) {
+            document.body.classList.remove("busy");  // the user's turn
+            if (await askYesNo(filled(texts.repairQuestion, repair.changes, repair.line, repair.column))) shown = repair.text;
+        }
+        setExact(shown);
         status.textContent = texts.done;
+        if (repair.failed) await tell(texts.noRepairMemory, "information");
     } finally {
         document.body.classList.remove("busy");
         busy = false;
+        if (core) document.documentElement.dataset.state = "ready";
     }
 };
 

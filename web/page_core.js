@@ -28,6 +28,20 @@ const crypt = (exact, typed) => withStrings([exact, typed], ([t, p]) => {
     core._velmora_forget();
     return { answer, result };
 });
+// The repair of exact[from, to) as a mail path delivered it: { outcome }, and
+// for REPAIRED the repaired text, the number of places changed and the line
+// and column of the first in the whole text. The third string is room for
+// those three numbers (32 bits each).
+const REPAIRED = 1;  // of the outcomes, as repair::Outcome numbers them
+const repairOf = (exact, from, to, typed) => withStrings([exact.slice(0, to), typed, "\0".repeat(6)], ([t, p, f]) => {
+    const outcome = core._velmora_repair(t, from, to, p, typed.length, f);
+    if (outcome !== REPAIRED) return { outcome };
+    const [changes, line, column] = new Uint32Array(core.HEAPU32.buffer, f, 3);
+    const units = new Uint16Array(core.HEAPU16.buffer, core._velmora_result(), core._velmora_result_length());
+    const text = new TextDecoder("utf-16le").decode(units);
+    core._velmora_forget();
+    return { outcome, text, changes, line, column };
+});
 const coreMessage = () => core.UTF8ToString(core._velmora_message());
 
 // Loads the core; resolves to it, or rejects.

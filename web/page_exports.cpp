@@ -1,13 +1,17 @@
-// The page's way into the cipher core: plain C functions over UTF-16 buffers
-// that the page allocates in this module's memory and wipes after use.
+// The page's way into the cipher core and the repair: plain C functions over
+// UTF-16 buffers that the page allocates in this module's memory and wipes
+// after use.
 #include "cipher/blanks.h"
 #include "cipher/input_refusal.h"
 #include "cipher/text_cipher.h"
+#include "cipher/text_position.h"
+#include "repair/repair.h"
 #include "secrets/wipe.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 namespace {
@@ -24,6 +28,11 @@ void forgetResult() {
 }
 
 std::u16string_view view(const char16_t* data, std::size_t length) { return {data, length}; }
+
+using velmora::repair::Outcome;
+static_assert(static_cast<int>(Outcome::Exact) == 0 && static_cast<int>(Outcome::Repaired) == 1 &&
+                  static_cast<int>(Outcome::NotText) == 2 && static_cast<int>(Outcome::TooLarge) == 3,
+              "the page knows the outcomes by these numbers");
 
 }  // namespace
 
@@ -62,6 +71,28 @@ int velmora_crypt(const char16_t* text, std::size_t textLength, const char16_t* 
     }
     lastResult = std::move(std::get<std::u16string>(result));
     return kOk;
+}
+
+// The repair of text[selectionStart, selectionEnd) as received from a mail
+// path, with the password as typed, both passed by velmora_check: its
+// outcome, as repair::Outcome numbers it. For Repaired the repaired text is
+// in velmora_result() and found[0..2] hold the number of places changed and
+// the line and column of the first in the whole text, as the user sees it.
+int velmora_repair(const char16_t* text, std::size_t selectionStart, std::size_t selectionEnd, const char16_t* password,
+                   std::size_t passwordLength, std::size_t* found) {
+    forgetResult();
+    const auto received = view(text + selectionStart, selectionEnd - selectionStart);
+    const auto key = velmora::trimBlanks(view(password, passwordLength));
+    if (key.empty()) return static_cast<int>(Outcome::Exact);
+    auto repair = velmora::repair::repairText(received, key);
+    if (repair.outcome == Outcome::Repaired) {
+        const auto first = velmora::locate(view(text, selectionEnd), selectionStart + repair.changes.front().position);
+        found[0] = repair.changes.size();
+        found[1] = first.line;
+        found[2] = first.column;
+        lastResult = std::move(repair.text);
+    }
+    return static_cast<int>(repair.outcome);
 }
 
 const char16_t* velmora_result() { return lastResult.data(); }
