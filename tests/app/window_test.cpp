@@ -12,8 +12,8 @@
 #include "repair/repair.h"
 #include "resources/messages.h"
 #include "resources/velmora_resources.h"
-#include "tests/repair/mail_corpus.h"
-#include "tests/repair/mail_damage.h"
+#include "mailsim/mail_corpus.h"
+#include "mailsim/mail_damage.h"
 
 #include <QClipboard>
 #include <QDialogButtonBox>

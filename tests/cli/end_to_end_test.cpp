@@ -8,8 +8,8 @@
 #include "cli/utf8.h"
 #include "repair/change_text.h"
 #include "repair/repair.h"
-#include "tests/repair/mail_corpus.h"
-#include "tests/repair/mail_damage.h"
+#include "mailsim/mail_corpus.h"
+#include "mailsim/mail_damage.h"
 
 using namespace std::string_literals;
 

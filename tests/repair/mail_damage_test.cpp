@@ -1,10 +1,10 @@
 // Mails enciphered, damaged as mail paths damage them, repaired: per kind of
 // damage the share of mails aligned (their own length, at least 95% of the
 // characters right), of characters right and of mails whole.
-#include "tests/repair/mail_damage.h"
+#include "mailsim/mail_damage.h"
 #include "cipher/text_cipher.h"
 #include "repair/repair.h"
-#include "tests/repair/mail_corpus.h"
+#include "mailsim/mail_corpus.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "repair/repair.h"
 #include "cipher/cp1252.h"
 #include "cipher/text_cipher.h"
-#include "tests/repair/mail_corpus.h"
-#include "tests/repair/mail_damage.h"
+#include "mailsim/mail_corpus.h"
+#include "mailsim/mail_damage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tests/repair/mail_corpus.h"
+#include "mailsim/mail_corpus.h"
 
 #include <random>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "tests/repair/mail_damage.h"
+#include "mailsim/mail_damage.h"
 
 namespace velmora::mailtest {
 
