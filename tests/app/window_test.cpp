@@ -9,11 +9,11 @@
 #include "cipher/cp1252.h"
 #include "cipher/text_cipher.h"
 #include "cipher/text_position.h"
+#include "mailsim/mail_corpus.h"
+#include "mailsim/mail_damage.h"
 #include "repair/repair.h"
 #include "resources/messages.h"
 #include "resources/velmora_resources.h"
-#include "mailsim/mail_corpus.h"
-#include "mailsim/mail_damage.h"
 
 #include <QClipboard>
 #include <QDialogButtonBox>

@@ -6,10 +6,10 @@
 #include "cipher/text_cipher.h"
 #include "cipher/text_position.h"
 #include "cli/utf8.h"
-#include "repair/change_text.h"
-#include "repair/repair.h"
 #include "mailsim/mail_corpus.h"
 #include "mailsim/mail_damage.h"
+#include "repair/change_text.h"
+#include "repair/repair.h"
 
 using namespace std::string_literals;
 

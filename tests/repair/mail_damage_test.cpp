@@ -3,8 +3,8 @@
 // characters right), of characters right and of mails whole.
 #include "mailsim/mail_damage.h"
 #include "cipher/text_cipher.h"
-#include "repair/repair.h"
 #include "mailsim/mail_corpus.h"
+#include "repair/repair.h"
 
 #include <gtest/gtest.h>
 
