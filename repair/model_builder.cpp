@@ -307,6 +307,19 @@ void appendMailLines(std::string& text, Language& language, bool swedish, SplitM
     }
 }
 
+// A table as one long string literal of hex escapes, 64 bytes a line.
+void writeByteString(std::ostream& out, const char* name, const std::vector<std::uint8_t>& bytes) {
+    static const char hex[] = "0123456789abcdef";
+    out << "const char " << name << "[] =\n";
+    for (std::size_t i = 0; i < bytes.size(); i += 64) {
+        out << "    \"";
+        for (std::size_t k = i; k < std::min(bytes.size(), i + 64); ++k)
+            out << "\\x" << hex[bytes[k] >> 4] << hex[bytes[k] & 15];
+        out << "\"\n";
+    }
+    out << "    ;\n";
+}
+
 struct Counts {
     std::unordered_map<std::uint32_t, std::uint32_t> grams;  // (context << 6 | symbol) -> count
     std::unordered_map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> contexts;  // -> (total, distinct)
@@ -451,23 +464,10 @@ int main(int argc, char** argv) {
         << "const std::uint8_t kUnigramCost[64] = {";
     for (std::uint32_t s = 0; s < 64; ++s)
         out << (s < symbol::kCount ? int{quantise(-std::log2(prob[0][s]))} : 255) << ",";
-    out << "};\nconst std::size_t kSlotBits = " << slotBits << ";\nconst char kSlots[] =\n";
-    static const char hex[] = "0123456789abcdef";
-    for (std::size_t i = 0; i < slots.size(); i += 64) {
-        out << "    \"";
-        for (std::size_t k = i; k < std::min(slots.size(), i + 64); ++k)
-            out << "\\x" << hex[slots[k] >> 4] << hex[slots[k] & 15];
-        out << "\"\n";
-    }
-    out << "    ;\nconst char kWords[] =\n";
-    const std::vector<std::uint8_t> words = wordFilter({&swedishWords, &englishWords});
-    for (std::size_t i = 0; i < words.size(); i += 64) {
-        out << "    \"";
-        for (std::size_t k = i; k < std::min(words.size(), i + 64); ++k)
-            out << "\\x" << hex[words[k] >> 4] << hex[words[k] & 15];
-        out << "\"\n";
-    }
-    out << "    ;\n\n}  // namespace velmora::repair::model_data\n";
+    out << "};\nconst std::size_t kSlotBits = " << slotBits << ";\n";
+    writeByteString(out, "kSlots", slots);
+    writeByteString(out, "kWords", wordFilter({&swedishWords, &englishWords}));
+    out << "\n}  // namespace velmora::repair::model_data\n";
     std::cerr << "velmora_model_builder: " << text.size() << " characters of training text, " << entries.size()
               << " entries in " << (std::size_t{1} << slotBits) << " slots (" << slots.size() / 1024 << " KiB)\n";
     return out ? 0 : 1;
