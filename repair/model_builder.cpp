@@ -1,7 +1,8 @@
 // Builds the text model's table from Debian's word lists: a character model
 // of order five over the symbols of text_symbols.h, trained on a stream of
 // mail-like sentences whose words are drawn from the lists, with the most
-// common words of each language drawn far more often. Witten-Bell smoothing;
+// common words of each language drawn far more often, and the lines around
+// them (greetings and closings with common first names, signatures). Witten-Bell smoothing;
 // n-grams of order four and five seen only once are left out to keep the
 // table small enough for the browser page.
 //
@@ -58,6 +59,7 @@ const char kEnglishCommon[] =
     "other about out many then them these so some her would make like him into time has look two more go "
     "see no way could people my than first been who its now long down day did get come made may hi thanks "
     "regards best dear please meeting tomorrow today let me know just here our us am I'm don't it's week "
+    "we'll we're I'll you're can't won't isn't that's there's let's I've didn't doesn't kids love cheers "
     "next send should good new also any very well back after wrote says went came got knew think thought "
     "feel wonder hope wish want need might thank hello cheers love sorry okay yes yeah maybe sure course "
     "morning evening night month weekend saturday sunday monday tuesday wednesday thursday friday january "
@@ -73,6 +75,21 @@ const char kEnglishCommon[] =
     "letter password key code computer printer paper document picture file link page last same different "
     "own sent attached find found keep left right tell told ask asked give gave take took call called "
     "meet put bring help try";
+
+// First names common in Sweden and in English-speaking countries: mails
+// greet and sign with them.
+const char kNames[] =
+    "Anna Eva Maria Karin Sara Lena Kerstin Emma Ingrid Marie Kristina Birgitta Elin Malin Sofia Johanna "
+    "Linnéa Elsa Ida Julia Hanna Ebba Alice Maja Astrid Wilma Agnes Saga Klara Ella Lisa Helena Ulla "
+    "Margareta Åsa Märta Annika Cecilia Linda Camilla Jessica Frida Louise Therese Anneli Jenny Susanne "
+    "Lars Mikael Anders Johan Erik Per Karl Peter Jan Thomas Daniel Fredrik Hans Andreas Stefan Mats "
+    "Magnus Jonas Björn Jörgen Göran Åke Bengt Nils Sven Olof Gustav Oskar William Liam Noah Hugo Lucas "
+    "Elias Axel Viktor Emil Anton Filip Leo Alexander Martin Henrik Ulf Leif Kjell Tomas Patrik Niklas "
+    "Mattias Rasmus Jesper Sören André René Håkan "
+    "John James Mary Sarah David Michael Emily Jessica Tom Kate Mark Paul Laura Chris Helen Richard "
+    "Robert Susan Linda Elizabeth Jennifer William Charles Joseph Thomas Margaret Karen Nancy Lisa "
+    "Daniel Matthew Anthony Steven Andrew Joshua Rachel Rebecca Sophie Charlotte Olivia Amelia Jack "
+    "Harry George Oliver Claire Zoë Chloe Lucy Grace Ruth Alan Simon Ian Neil";
 
 // Windows-1252 bytes of a UTF-8 string, or nothing if a character is outside
 // Latin-1 (the lists' words are all Latin-1 letters).
@@ -110,12 +127,12 @@ std::vector<Word> readList(const char* path, bool utf8) {
     return words;
 }
 
-std::vector<Word> commonWords(const char* list) {
+std::vector<Word> commonWords(const char* list, char separator = ' ') {
     std::vector<Word> words;
     Word word;
     std::istringstream in(list);
-    for (std::string w; in >> w;)
-        if (latin1FromUtf8(w, word)) words.push_back(word);
+    for (std::string w; std::getline(in, w, separator);)
+        if (!w.empty() && latin1FromUtf8(w, word)) words.push_back(word);
     return words;
 }
 
@@ -187,7 +204,16 @@ std::string number(SplitMix& random) {
     case 7: return std::to_string(1 + random.below(99)) + std::string(random.unit() < 0.5 ? "0" : "5");
     case 8: return std::to_string(1 + random.below(20)) + " " + digits(1) + "00";
     case 9: return digits(3) + " " + digits(2);
-    case 10: return std::to_string(random.below(10)) + "," + std::to_string(random.below(10));
+    case 10: {
+        if (random.unit() < 0.5) return std::to_string(random.below(10)) + "," + std::to_string(random.below(10));
+        // A price: thousands set off by a blank, the öre or cents mostly round.
+        const std::size_t whole = 1 + random.below(random.unit() < 0.7 ? 1000 : 20000);
+        std::string price = whole < 1000
+                                ? std::to_string(whole)
+                                : std::to_string(whole / 1000) + " " + std::to_string(1000 + whole % 1000).substr(1);
+        const double cents = random.unit();
+        return price + "," + (cents < 0.3 ? "00" : cents < 0.6 ? "50" : cents < 0.7 ? "95" : digits(2));
+    }
     default: return std::to_string(1 + random.below(random.unit() < 0.7 ? 12 : 200));
     }
 }
@@ -289,7 +315,9 @@ std::vector<std::uint8_t> wordFilter(std::initializer_list<const std::vector<Wor
 // The lines around a mail's paragraphs: a greeting, a list, the header of
 // a quoted reply, a closing and a signature.
 void appendMailLines(std::string& text, Language& language, bool swedish, SplitMix& random) {
+    static const std::vector<Word> names = commonWords(kNames);
     const auto name = [&] {
+        if (random.unit() < 0.6) return names[random.below(names.size())];
         std::string w = language.word(random);
         if (!w.empty() && w[0] >= 'a' && w[0] <= 'z') w[0] = static_cast<char>(w[0] - 32);
         return w;
@@ -302,8 +330,19 @@ void appendMailLines(std::string& text, Language& language, bool swedish, SplitM
         text += "\r\n";
         break;
     case 2: text += name() + (swedish ? " skrev:\r\n> " : " wrote:\r\n> "); break;
-    case 3: text += (swedish ? "Mvh\r\n" : "Best regards\r\n") + name() + "\r\n\r\n"; break;
-    default: text += "--\r\n" + name() + "\t" + number(random) + "\r\n\r\n"; break;
+    case 3: {
+        static const std::vector<Word> closings[] = {
+            commonWords("Mvh|Hälsningar|Vänliga hälsningar|Med vänlig hälsning|Kram|Ha det bra|Tack|Hej då", '|'),
+            commonWords("Best regards|Regards|Kind regards|Best|Thanks|Cheers|Love|Take care|Yours", '|')};
+        const auto& choices = closings[swedish ? 0 : 1];
+        text += choices[random.below(choices.size())] + (random.unit() < 0.2 ? ",\r\n" : "\r\n") + name() + "\r\n\r\n";
+        break;
+    }
+    default: {  // the signature: after its mark, the name and a number or a title, on one line or two
+        const double form = random.unit();
+        text += "-- \r\n" + name() + (form < 0.6 ? "\t" : "\r\n") + (form < 0.3 ? name() : number(random)) + "\r\n\r\n";
+        break;
+    }
     }
 }
 

@@ -342,7 +342,6 @@ std::optional<Reading> Search::run() {
         if (j >= kNoiseSpan && bestAt[j] - bestAt[j - kNoiseSpan] > kNoisePerCharacter * kNoiseSpan)
             return std::nullopt;
         if (j == m) {
-            // A mail ends on a line end, a mark or a word, seldom on a lone CR.
             const auto total = [](const Hypothesis& h) { return h.cost + TextModel::endCost(h.model); };
             const auto best =
                 std::min_element(bucket.begin(), bucket.end(),

@@ -73,10 +73,10 @@ std::uint64_t exactCost(const std::u16string& exact, std::span<const std::uint16
 // it bears a mark of a mail path: a line end added at its end costs the
 // exact reading one character of noise, and must be undone).
 constexpr std::uint64_t kNoiseMargin = 12 * kBit;
-constexpr std::uint64_t kExactMargin = 16 * kBit;
+constexpr std::uint64_t kExactMargin = 12 * kBit;
 // And more for each change of a kind the text shows no clear sign of: a
 // name the model does not know must not be "repaired" into a word it does.
-constexpr std::uint64_t kFaintChangeMargin = 8 * kBit;
+constexpr std::uint64_t kFaintChangeMargin = 2 * kBit;
 
 // What the channel charged for a change.
 std::uint32_t channelCost(const Change& change, const MailChannel& ch, std::size_t length) {
@@ -100,11 +100,7 @@ std::uint32_t channelCost(const Change& change, const MailChannel& ch, std::size
 }
 
 std::uint64_t exactMargin(const std::vector<Change>& changes, const MailChannel& channel, std::size_t length) {
-    // A line end added at the very end is what SMTP and mail programs do to
-    // nearly every mail: alone, it needs less of a margin.
-    const bool onlyFinal =
-        changes.size() == 1 && changes[0].kind == ChangeKind::LineEndAdded && changes[0].position + 2 >= length;
-    std::uint64_t margin = onlyFinal ? kExactMargin * 3 / 4 : kExactMargin;
+    std::uint64_t margin = kExactMargin;
     for (const Change& change : changes)
         if (channelCost(change, channel, length) > 2 * kBit) margin += kFaintChangeMargin;
     return margin;

@@ -25,10 +25,10 @@ public:
     // The cost of code after state.
     static std::uint32_t cost(State state, std::uint8_t code);
 
-    // The cost of the text ending after state.
+    // The cost of the text ending after state, its last word included.
     static std::uint32_t endCost(State state);
 
-    // The summed cost of a whole text from the start.
+    // The summed cost of a whole text from the start to its end.
     static std::uint64_t cost(std::span<const std::uint8_t> codes);
 };
 

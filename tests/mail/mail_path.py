@@ -164,10 +164,11 @@ def crypt(velmora_crypt, tmp, text, password, *options):  # its output, whatever
     return done.stdout.decode()
 
 
-# The goal is every mail aligned and 36 whole from each sender; the email
-# package's path (lone CR made LF, which no rule undoes) is not there yet, and
-# holds the line at what is reached.
-REQUIRED = {"mutt": (40, 36), "email": (36, 31)}
+# The goal is every mail aligned and 36 whole from each sender; through the
+# email package one mail in 40 ends on a character that reads as its last
+# ("?" after the name that signs it) where the path added a line end, so
+# the line is held at what is reached.
+REQUIRED = {"mutt": (40, 36), "email": (39, 36)}
 
 
 def measure(velmora_crypt, tmp, smtp_port, imap_port):
