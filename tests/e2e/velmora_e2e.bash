@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# End-to-end runs of the real velmora window on a private X server, driven
-# only from outside as a user would: keys and clicks through xdotool, the X
-# clipboard through xclip, with a screen reader listening on the
+# End-to-end runs of the real velmora window on a private X server, or as a
+# Wayland client of weston, driven only from outside as a user would: keys
+# and clicks through xdotool, the clipboard through xclip (X11) or wl-copy
+# and wl-paste (Wayland), with a screen reader listening on the
 # accessibility bus, under a light and a dark GTK theme. Results are compared
 # with velmora-crypt and with the published known answer.
 #
-# Usage: velmora_e2e.bash VELMORA VELMORA_CRYPT ARTIFACT_DIR (screenshots, logs, events)
+# Usage: velmora_e2e.bash VELMORA VELMORA_CRYPT ARTIFACT_DIR [x11|wayland]
+# (ARTIFACT_DIR gets screenshots, logs, events; x11 unless told)
 set -euo pipefail
 # A private session bus, with the accessibility bus on it, for this test alone.
 [[ -n ${VELMORA_TEST_BUS:-} ]] || VELMORA_TEST_BUS=1 exec dbus-run-session -- bash "$0" "$@"
-velmora=$1 crypt=$2
-source "$(dirname "${BASH_SOURCE[0]}")/x_session.bash"
+velmora=$1 crypt=$2 platform=${4:-x11}
+case $platform in
+    x11) source "$(dirname "${BASH_SOURCE[0]}")/x_session.bash" ;;
+    wayland) source "$(dirname "${BASH_SOURCE[0]}")/wayland_session.bash" ;;
+    *) echo "FAIL: unknown platform $platform (x11 or wayland)" >&2; exit 2 ;;
+esac
 events=$3/events
 
 # The password box and the buttons' centres (client-area pixels), the box's colours.
@@ -21,7 +27,7 @@ focus_colour=(166 202 240) rest_colour=(255 255 224)
 # pixel X Y: "r,g,b" of a client-area pixel in a fresh screenshot.
 pixel() {
     local at="p{$1,$(($2 + xs_menu_height))}"
-    import -window "$xs_wid" "$xs_tmp/probe.png" 2>/dev/null &&
+    xs_window_picture "$xs_tmp/probe.png" 2>/dev/null &&
         convert "$xs_tmp/probe.png" -format "%[fx:round(255*$at.r)],%[fx:round(255*$at.g)],%[fx:round(255*$at.b)]" info:
 }
 
@@ -38,7 +44,7 @@ expect_password_box() {
 }
 
 click_password_box() {
-    xdotool mousemove --window "$xs_wid" "${password_box[0]}" "$((password_box[1] + xs_menu_height))" click 1
+    xs_click_window "${password_box[0]}" "$((password_box[1] + xs_menu_height))"
     expect_password_box focus_colour "after a click on the password box"
 }
 
@@ -67,7 +73,7 @@ copy_from_window() {
 }
 
 message_box_shown() { xs_find_window Velmora; }
-message_box_gone() { ! xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | grep -x "$1" >/dev/null; }
+message_box_gone() { ! xs_window_named Velmora | grep -x "$1" >/dev/null; }
 
 # answer_message_box KEY: the one message box (caption "Velmora") given the
 # keyboard and answered with KEY; returns once that box has closed (the next
@@ -75,7 +81,7 @@ message_box_gone() { ! xdotool search --onlyvisible --name '^Velmora$' 2>/dev/nu
 answer_message_box() {
     xs_wait_until message_box_shown || xs_fail "expected a message box (caption \"Velmora\")"
     local box
-    box=$(xdotool search --onlyvisible --name '^Velmora$')
+    box=$(xs_window_named Velmora)
     xs_focus_window "$box"
     xs_key "$1"
     xs_wait_until message_box_gone "$box" || xs_fail "expected $1 to close the message box"
@@ -90,7 +96,7 @@ crypt_in_window() {
     xs_key ctrl+a BackSpace
     if [[ $1 == --pasted ]]; then
         xs_clip_serve "$2"
-        xdotool mousemove --window "$xs_wid" "${password_box[0]}" "$((password_box[1] + xs_menu_height))" click 3
+        xs_click_window "${password_box[0]}" "$((password_box[1] + xs_menu_height))" 3
         xs_key k  # "&Klistra in"
         shift
     else
@@ -103,7 +109,7 @@ crypt_in_window() {
 
 # client_picture FILE: the window below its menu bar.
 client_picture() {
-    import -window "$xs_wid" "$xs_tmp/whole.png"
+    xs_window_picture "$xs_tmp/whole.png"
     convert "$xs_tmp/whole.png" -crop "467x${XS_CLIENT_HEIGHT}+0+$xs_menu_height" +repage "$1"
 }
 
@@ -138,7 +144,12 @@ xs_pids+=($!)
 xs_pids+=($!)
 xs_wait_until test -f "$events.ready" || xs_fail "expected the AT-SPI listener to start: $(cat "$xs_tmp/probe.log")"
 xs_start_app "$velmora" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"
-[[ $(xdotool getwindowname "$xs_wid") == "$XS_CAPTION" ]] || xs_fail "expected the caption \"$XS_CAPTION\""
+[[ $(xs_caption) == "$XS_CAPTION" ]] || xs_fail "expected the caption \"$XS_CAPTION\", saw \"$(xs_caption)\""
+if [[ $XS_PLATFORM == wayland ]]; then
+    # The compositor knows the program by the name of its desktop entry
+    # (packaging/velmora.desktop.in is installed as velmora.desktop).
+    [[ $(xs_app_id) == velmora ]] || xs_fail "expected the app id \"velmora\" (velmora.desktop), weston has \"$(xs_app_id)\""
+fi
 # The background shades from white at the top left, right under the menu
 # bar, to grey near 192 at the bottom right; the focus starts on Exit.
 xs_wait_until near 2 0 255 255 255 || xs_fail "expected the white client corner under the menu bar, saw rgb($(pixel 2 0))"
@@ -149,6 +160,11 @@ text="$xs_tmp/text" expected="$xs_tmp/expected" seen="$xs_tmp/seen"
 printf 'Hej d\xc3\xa5!\r\n' >"$text"
 # Windows-1252 42 27 2C CE 17 3A A5 7B EE, written as UTF-8.
 printf "B',\\xc3\\x8e\\x17:\\xc2\\xa5{\\xc3\\xae" >"$expected"
+# Ctrl+V while a button (Exit) has the keyboard pastes into the text area too.
+xs_clip_serve "$text"
+xs_key ctrl+v
+copy_from_window "$seen"
+xs_expect_same "the text area after Ctrl+V with the keyboard on Exit" "$text" "$seen"
 paste_into_window "$text"
 crypt_in_window Hemligt7 Escape  # Avbryt: nothing changes
 copy_from_window "$seen"
@@ -205,6 +221,54 @@ paste_into_window "$xs_tmp/large"
 copy_from_window "$seen"
 xs_expect_same "the text pasted from a large clipboard ending in NUL" "$xs_tmp/large" "$seen"
 
+# Lone CR, lone LF, CR LF, a tab and a NUL come in and go out exactly.
+printf '1\r2\n3\r\n4\t5\0006\r\n' >"$xs_tmp/controls"
+paste_into_window "$xs_tmp/controls"
+copy_from_window "$seen"
+xs_expect_same "the text pasted with lone CR, lone LF, CR LF, tab and NUL" "$xs_tmp/controls" "$seen"
+
+# The clipboard keys and their alternates act on the text area whichever of
+# the two text controls has the keyboard: with the text all selected (Alt+M)
+# and the keyboard left there or moved to the password box, each copy key
+# copies it, each cut key copies and removes it, each paste key puts the
+# clipboard's text in its place.
+printf 'Ett\r\nTvå\r\n' >"$xs_tmp/one" && printf 'Tre\tfyra\r\n' >"$xs_tmp/two"
+focus_on() { xs_key alt+m; [[ $1 == text ]] || click_password_box; }
+for where in text password; do
+    for keys in ctrl+c ctrl+Insert; do
+        paste_into_window "$xs_tmp/one"
+        printf 'platshållare' >"$xs_tmp/placeholder"
+        xs_clip_serve "$xs_tmp/placeholder"
+        server=$xs_clip_pid
+        focus_on "$where"
+        xs_key "$keys"
+        xs_wait_until xs_not_running "$server" || xs_fail "expected $keys (keyboard in the $where box) to copy the text"
+        xs_clip_read "$seen" || true
+        xs_expect_same "the clipboard after $keys, the keyboard in the $where box" "$xs_tmp/one" "$seen"
+    done
+    for keys in ctrl+x shift+Delete; do
+        paste_into_window "$xs_tmp/one"
+        printf 'platshållare' >"$xs_tmp/placeholder"
+        xs_clip_serve "$xs_tmp/placeholder"
+        server=$xs_clip_pid
+        focus_on "$where"
+        xs_key "$keys"
+        xs_wait_until xs_not_running "$server" || xs_fail "expected $keys (keyboard in the $where box) to cut the text"
+        xs_clip_read "$seen" || true
+        xs_expect_same "the clipboard after $keys, the keyboard in the $where box" "$xs_tmp/one" "$seen"
+        copy_from_window "$seen"
+        [[ ! -s $seen ]] || xs_fail "expected $keys (keyboard in the $where box) to leave the text area empty, saw $(xs_show "$seen")"
+    done
+    for keys in ctrl+v shift+Insert; do
+        paste_into_window "$xs_tmp/one"
+        xs_clip_serve "$xs_tmp/two"
+        focus_on "$where"
+        xs_key "$keys"
+        copy_from_window "$seen"
+        xs_expect_same "the text after $keys, the keyboard in the $where box" "$xs_tmp/two" "$seen"
+    done
+done
+
 # A text a mail path changed (every line end made CR LF, one more at its
 # end), in and out through the buttons: the window offers the repaired
 # reading; Ja (Enter) shows the mail sent, Nej (N) keeps the exact result.
@@ -227,19 +291,29 @@ for answer in Return:mail n:exact; do
     xs_expect_same "the damaged text decrypted, the repair answered with ${answer%:*}" "$xs_tmp/${answer#*:}" "$seen"
 done
 
+# Info opens the file beside the program with the desktop's opener.
+xs_install_recording_opener
+xs_expect_info_opens "$(cd "$(dirname "$velmora")" && pwd -P)/Info.txt"
+
 # With no editor to be had, Info shows the file in a window of its own.
 printf '#!/bin/sh\necho "x-terminal-emulator: not found" >&2\nexit 3\n' >"$xs_tmp/bin/xdg-open"
 chmod +x "$xs_tmp/bin/xdg-open"
 xs_click_window 12 "$((xs_menu_height / 2))"
 xs_wait_until xs_find_window "Information om Velmora" || xs_fail "expected Info to show Info.txt in a window of its own"
-xs_focus_window "$(xdotool search --onlyvisible --name '^Information om Velmora$')"
+xs_focus_window "$(xs_window_named "Information om Velmora")"
 xs_key Escape
 xs_wait_until eval '! xs_find_window "Information om Velmora"' || xs_fail "expected Escape to close the Info window"
 
-import -window "$xs_wid" "$xs_artifacts/end.png"
+xs_window_picture "$xs_artifacts/end.png"
 # Qt sends each key to the accessibility bus and keeps a copy until it is
 # answered: a key that ends the program would leave that copy behind.
 xs_expect_exit_by_click
+
+# Closing the window the way the desktop offers ends the program as Exit does.
+if [[ $XS_PLATFORM == wayland ]]; then
+    xs_start_app "$velmora"
+    xs_expect_exit_by_close
+fi
 
 # A dark desktop theme changes the menu bar, not the window's own look (the
 # text cursor may blink between the pictures).

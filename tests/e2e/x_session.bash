@@ -7,6 +7,7 @@
 XS_TIMEOUT=${XS_TIMEOUT:-15}  # seconds any single wait may take
 XS_CAPTION='Mail   Kryptering / Dekryptering'
 XS_CLIENT_HEIGHT=406
+XS_PLATFORM=x11
 xs_tmp= xs_artifacts= xs_xvfb_pid= xs_app_pid= xs_wid= xs_menu_height= xs_clip_pid=
 xs_pids=()
 
@@ -96,7 +97,12 @@ xs_focus_window() { xdotool windowfocus --sync "$1" || xs_fail "expected window 
 # Keys go to whichever window holds the X focus, as a user's keyboard does.
 xs_key() { xdotool key --clearmodifiers --delay 20 "$@"; }
 xs_type() { xdotool type --clearmodifiers --delay 20 -- "$1"; }
-xs_click_window() { xdotool mousemove --window "$xs_wid" "$1" "$2" click 1; }
+xs_click_window() { xdotool mousemove --window "$xs_wid" "$1" "$2" click "${3:-1}"; }  # X Y [BUTTON]
+# xs_window_picture FILE: the main window (client area with menu bar).
+xs_window_picture() { import -window "$xs_wid" "$1"; }
+xs_caption() { xdotool getwindowname "$xs_wid"; }
+# xs_window_named TITLE: the id of the one visible window so named.
+xs_window_named() { local ids; ids=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null) && [[ $(wc -l <<<"$ids") -eq 1 ]] && echo "$ids"; }
 
 # xs_clip_read FILE [TARGET]: the clipboard's text as UTF-8 (or as TARGET),
 # byte for byte, into FILE.
@@ -141,12 +147,14 @@ xs_expect_info_opens() {
 # xs_expect_exit_by_click: a click on "Exit" must.
 xs_expect_exit_by_alt_e() { xs_expect_exit alt+e; }
 xs_expect_exit_by_click() { xs_expect_exit 434 "$((383 + xs_menu_height))"; }
+# xs_expect_exit_by_close: closing the window (xs_close_window) must.
+xs_expect_exit_by_close() { xs_expect_exit close; }
 xs_expect_exit() {
     xs_focus_window "$xs_wid"
-    if (($# == 1)); then xs_key "$1"; else xs_click_window "$1" "$2"; fi
+    if [[ $1 == close ]]; then xs_close_window; elif (($# == 1)); then xs_key "$1"; else xs_click_window "$1" "$2"; fi
     xs_wait_until xs_not_running "$xs_app_pid" || xs_fail "expected $* to end the program"
     local status=0
     wait "$xs_app_pid" || status=$?
     xs_app_pid=
-    ((status == 0)) || xs_fail "expected the program to exit with 0 after Alt+E, saw $status"
+    ((status == 0)) || xs_fail "expected the program to exit with 0 after $*, saw $status"
 }
