@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMimeData>
@@ -55,16 +56,33 @@ void QtRuntimeServices::setClipboardText(const QString& text) {
     QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
 }
 
+QtRuntimeServices::QtRuntimeServices() {
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &programs_,
+                     [this] { unanswered_ = nullptr; });
+}
+
 std::optional<QString> QtRuntimeServices::clipboardText() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     // Another program's text on X is read without Qt, which waits 5 s for
     // each question an owner does not answer and drops a NUL at the end.
-    if (QGuiApplication::platformName() == QLatin1String("xcb") && !clipboard->ownsClipboard()) {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb") && !clipboard->ownsClipboard()) {
         return readX11ClipboardText(qgetenv("DISPLAY"), std::chrono::milliseconds(1500));
     }
     const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
-    if (data == nullptr || !data->hasText()) return std::nullopt;
-    return data->text();
+    if (data == nullptr || !data->hasText() || data == unanswered_) return std::nullopt;
+    QElapsedTimer waited;
+    waited.start();
+    QString text = data->text();
+    // Qt's Wayland client gives up on an owner that sends nothing for a
+    // second, and then returns no text, as for an empty one; it keeps that
+    // answer for the offer, so the offer is remembered as unanswered.
+    constexpr qint64 kOwnerSilent = 900;
+    if (text.isEmpty() && platform.startsWith(QLatin1String("wayland")) && waited.elapsed() >= kOwnerSilent) {
+        unanswered_ = data;
+        return std::nullopt;
+    }
+    return text;
 }
 
 void QtRuntimeServices::setMousePointer(int pointer) {

@@ -4,10 +4,13 @@
 
 #include <QObject>
 
+class QMimeData;
+
 // The runtime services on Qt: QMessageBox, QClipboard, the override cursor,
 // QCoreApplication's directory and QProcess.
 class QtRuntimeServices final : public RuntimeServices {
 public:
+    QtRuntimeServices();
     int msgBox(QWidget* parent, const QString& prompt, int style) override;
     void clearClipboard() override;
     void setClipboardText(const QString& text) override;
@@ -21,5 +24,6 @@ public:
 
 private:
     bool busy_ = false;
-    QObject programs_;  // the programs started and not yet ended
+    const QMimeData* unanswered_ = nullptr;  // the clipboard's offer whose owner did not answer
+    QObject programs_;                       // the programs started and not yet ended
 };
