@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     displayFailure.started();
     QApplication::setApplicationName(applicationTitle());
+    // The desktop's dock and task switcher find the window's name and icon
+    // in the installed desktop entry of this name (the Wayland app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION_TEXT));
 
     SwedishTranslator swedish;

@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-liberation
-  xvfb xauth xdotool xclip imagemagick libxcb1-dev
+  xvfb xauth xdotool xclip x11-utils imagemagick libxcb1-dev
   weston qt6-wayland wl-clipboard
   dbus at-spi2-core python3-pyatspi qt6-gtk-platformtheme
   openssl wswedish wamerican

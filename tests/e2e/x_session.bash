@@ -20,7 +20,7 @@ xs_fail() {
 
 xs_require_tools() {
     local tool
-    for tool in Xvfb xdotool xclip import convert "$@"; do
+    for tool in Xvfb xdotool xclip xprop import convert "$@"; do
         command -v "$tool" >/dev/null || xs_fail "tool missing: $tool (scripts/ensure-packages.sh installs it)"
     done
 }
@@ -101,6 +101,9 @@ xs_click_window() { xdotool mousemove --window "$xs_wid" "$1" "$2" click "${3:-1
 # xs_window_picture FILE: the main window (client area with menu bar).
 xs_window_picture() { import -window "$xs_wid" "$1"; }
 xs_caption() { xdotool getwindowname "$xs_wid"; }
+# xs_app_id: the class of the window (WM_CLASS), which docks match with a
+# desktop entry's StartupWMClass.
+xs_app_id() { xprop -id "$xs_wid" WM_CLASS | sed -n 's/^WM_CLASS(STRING) = ".*", "\(.*\)"$/\1/p'; }
 # xs_window_named TITLE: the id of the one visible window so named.
 xs_window_named() { local ids; ids=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null) && [[ $(wc -l <<<"$ids") -eq 1 ]] && echo "$ids"; }
 
@@ -147,6 +150,21 @@ xs_expect_info_opens() {
 # xs_expect_exit_by_click: a click on "Exit" must.
 xs_expect_exit_by_alt_e() { xs_expect_exit alt+e; }
 xs_expect_exit_by_click() { xs_expect_exit 434 "$((383 + xs_menu_height))"; }
+# xs_close_window: the window closed as a window manager closes it: openbox,
+# started for this alone, takes the window over and sends it the request to
+# close at Alt+F4, as at its title bar's close button; it ends with the
+# window.
+xs_close_window() {
+    openbox --sm-disable >"$xs_tmp/openbox.log" 2>&1 &
+    local wm=$!
+    xs_pids+=("$wm")
+    xs_wait_until eval 'xprop -id "$xs_wid" _NET_FRAME_EXTENTS 2>/dev/null | grep -q "="' ||
+        xs_fail "expected openbox to take the window over: $(tail -n 5 "$xs_tmp/openbox.log")"
+    xdotool windowactivate --sync "$xs_wid"
+    xs_key alt+F4
+    xs_wait_until xs_not_running "$xs_app_pid" || true
+    kill "$wm" 2>/dev/null && wait "$wm" 2>/dev/null || true
+}
 # xs_expect_exit_by_close: closing the window (xs_close_window) must.
 xs_expect_exit_by_close() { xs_expect_exit close; }
 xs_expect_exit() {
