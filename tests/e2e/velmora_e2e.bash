@@ -237,13 +237,20 @@ copy_from_window "$seen"
 xs_expect_same "the text pasted with lone CR, lone LF, CR LF, tab and NUL" "$xs_tmp/controls" "$seen"
 
 # The clipboard keys and their alternates act on the text area whichever of
-# the two text controls has the keyboard: with the text all selected (Alt+M)
-# and the keyboard left there or moved to the password box, each copy key
+# the controls has the keyboard: with the text all selected (Alt+M or a
+# click on "Markera Allt") and the keyboard left in the text area, moved to
+# the password box or on the button, each copy key
 # copies it, each cut key copies and removes it, each paste key puts the
 # clipboard's text in its place.
 printf 'Ett\r\nTvå\r\n' >"$xs_tmp/one" && printf 'Tre\tfyra\r\n' >"$xs_tmp/two"
-focus_on() { xs_key alt+m; [[ $1 == text ]] || click_password_box; }
-for where in text password; do
+focus_on() {
+    case $1 in
+        text) xs_key alt+m ;;
+        password) xs_key alt+m && click_password_box ;;
+        button) click_button "${mark_all[@]}" ;;  # selects all, and the button keeps the keyboard
+    esac
+}
+for where in text password button; do
     for keys in ctrl+c ctrl+Insert; do
         paste_into_window "$xs_tmp/one"
         printf 'platshållare' >"$xs_tmp/placeholder"
