@@ -117,6 +117,10 @@ xs_has_focus() { [[ $(xs_window_field "$1" 2) == 1 ]]; }
 xs_start_app() {
     local name passed=()
     for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS; do [[ -z ${!name:-} ]] || passed+=("$name=${!name}"); done
+    # Under LeakSanitizer the leaks of Qt's Wayland client are told apart by
+    # whole stacks (the libraries have no frame pointers).
+    [[ -z ${LSAN_OPTIONS:-} ]] || passed+=("ASAN_OPTIONS=${ASAN_OPTIONS:-}:fast_unwind_on_malloc=0"
+        "LSAN_OPTIONS=$LSAN_OPTIONS:suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/lsan-wayland.supp")
     # A fresh watcher reads weston's log from here on: windows of a program
     # that ran before are not this one's.
     [[ -z $xs_watch_pid ]] || { kill "$xs_watch_pid" 2>/dev/null; wait "$xs_watch_pid" 2>/dev/null || true; }
