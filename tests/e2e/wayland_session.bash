@@ -50,21 +50,7 @@ xs_require_tools() {
 
 # xs_begin ARTIFACT_DIR: private temporary folder, X server, and weston in it.
 xs_begin() {
-    xs_artifacts=$1
-    rm -rf -- "$xs_artifacts"
-    mkdir -p -- "$xs_artifacts"
-    trap xs_cleanup EXIT
-    set -o errtrace
-    trap 'xs_fail "\"$BASH_COMMAND\" failed (line $LINENO of ${BASH_SOURCE[0]##*/})"' ERR
-    trap 'xs_fail "interrupted"' INT TERM HUP
-    xs_tmp=$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e.XXXXXXXX")
-    mkdir -m 0700 -- "$xs_tmp/runtime" "$xs_tmp/home" "$xs_tmp/bin"
-    export XDG_RUNTIME_DIR=$xs_tmp/runtime
-    unset WAYLAND_DISPLAY XAUTHORITY
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$xs_tmp/display" >"$xs_tmp/xvfb.log" 2>&1 &
-    xs_xvfb_pid=$!
-    xs_wait_until grep -q '^[0-9][0-9]*$' "$xs_tmp/display" || xs_fail "expected Xvfb to start, saw: $(tail -n 5 "$xs_tmp/xvfb.log")"
-    export DISPLAY=":$(head -n 1 "$xs_tmp/display")"
+    xs_begin_x_server "$1"
     # No panel, no screen lock, a plain background, and no input method
     # (XS_WESTON_INPUT_METHOD=PROGRAM starts one, to compare).
     cat >"$xs_tmp/weston.ini" <<EOF

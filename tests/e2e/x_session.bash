@@ -45,7 +45,8 @@ xs_cleanup() {
 
 # xs_begin ARTIFACT_DIR: private temporary folder and X server. The server
 # picks a free display number itself (-displayfd), so parallel runs never collide.
-xs_begin() {
+xs_begin() { xs_begin_x_server "$1"; }
+xs_begin_x_server() {
     xs_artifacts=$1
     rm -rf -- "$xs_artifacts"
     mkdir -p -- "$xs_artifacts"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # How reliably keys, shortcuts, clicks and the clipboard reach the window on
 # a platform's rig (not a test of the program: a measure of the rig).
-# Usage: input_reliability.bash VELMORA VELMORA_CRYPT ARTIFACT_DIR x11|wayland ROUNDS [a11y]
+# Usage: scripts/e2e-input-reliability.bash VELMORA VELMORA_CRYPT ARTIFACT_DIR x11|wayland ROUNDS [a11y]
 # Each round: a text on the clipboard, a click into the password box, Ctrl+V
 # there (the text area takes the text and the keyboard), Alt+M, a click into
 # the password box, Ctrl+A BackSpace, a typed password (capitals and digits),
@@ -11,7 +11,7 @@
 set -euo pipefail
 velmora=$1 crypt=$2 artifacts=$3 platform=$4 rounds=$5 a11y=${6:-}
 [[ $a11y != a11y || -n ${VELMORA_TEST_BUS:-} ]] || VELMORA_TEST_BUS=1 exec dbus-run-session -- bash "$0" "$@"
-source "$(dirname "${BASH_SOURCE[0]}")/$([[ $platform == wayland ]] && echo wayland || echo x)_session.bash"
+source "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e/$([[ $platform == wayland ]] && echo wayland || echo x)_session.bash"
 xs_begin "$artifacts"
 extra=()
 if [[ $a11y == a11y ]]; then
