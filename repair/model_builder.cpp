@@ -89,7 +89,7 @@ const char kNames[] =
     "John James Mary Sarah David Michael Emily Jessica Tom Kate Mark Paul Laura Chris Helen Richard "
     "Robert Susan Linda Elizabeth Jennifer William Charles Joseph Thomas Margaret Karen Nancy Lisa "
     "Daniel Matthew Anthony Steven Andrew Joshua Rachel Rebecca Sophie Charlotte Olivia Amelia Jack "
-    "Harry George Oliver Claire Zoë Chloe Lucy Grace Ruth Alan Simon Ian Neil";
+    "Harry George Oliver Chloe Lucy Grace Ruth Alan Simon Ian Neil";
 
 // Windows-1252 bytes of a UTF-8 string, or nothing if a character is outside
 // Latin-1 (the lists' words are all Latin-1 letters).
